@@ -1,0 +1,67 @@
+#include "app/CrashDump.h"
+
+#include <dbghelp.h>
+
+#include <atomic>
+
+#include "maintenance/FileHelpers.h"
+#include "maintenance/PathRules.h"
+
+namespace vorn {
+
+namespace {
+
+// The debug helper is loaded at run time only, so its function is taken by name.
+using MiniDumpWriteDumpFn = BOOL(WINAPI*)(HANDLE process, DWORD processId, HANDLE file, MINIDUMP_TYPE dumpType,
+                                          PMINIDUMP_EXCEPTION_INFORMATION exception,
+                                          PMINIDUMP_USER_STREAM_INFORMATION userStream,
+                                          PMINIDUMP_CALLBACK_INFORMATION callback);
+
+// Richest first: data segments, handles, unloaded modules, private memory, full memory
+// information and thread information; then without the last two; then a normal dump.
+constexpr int kDumpTypes[] = {0x1A25, 0x225, 0};
+
+std::atomic<bool> g_dumpWritten{false};
+
+}  // namespace
+
+BOOL WriteCrashDump(HANDLE file, EXCEPTION_POINTERS* pointers) {
+    HMODULE dbghelp = LoadLibraryW(L"DbgHelp.dll");
+    if (dbghelp == nullptr) return FALSE;
+    BOOL written = FALSE;
+    auto write = reinterpret_cast<MiniDumpWriteDumpFn>(
+        reinterpret_cast<void*>(GetProcAddress(dbghelp, "MiniDumpWriteDump")));
+    if (write != nullptr) {
+        MINIDUMP_EXCEPTION_INFORMATION info{GetCurrentThreadId(), pointers, TRUE};
+        for (int type : kDumpTypes) {
+            if (write(GetCurrentProcess(), GetCurrentProcessId(), file, static_cast<MINIDUMP_TYPE>(type), &info,
+                      nullptr, nullptr)) {
+                written = TRUE;
+                break;
+            }
+        }
+    }
+    FreeLibrary(dbghelp);
+    return written;
+}
+
+LONG WINAPI CrashDumpFilter(EXCEPTION_POINTERS* pointers) {
+    // A later crash (for example while the system handles the first) ends quietly.
+    if (g_dumpWritten.load()) return EXCEPTION_EXECUTE_HANDLER;
+
+    wchar_t exePath[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, exePath, MAX_PATH);
+    auto dumpPath = DumpPathFor(ToU16(std::wstring(exePath, length < MAX_PATH ? length : 0)));
+    if (!dumpPath || dumpPath->size() >= MAX_PATH) return EXCEPTION_CONTINUE_SEARCH;
+
+    const std::wstring path = ToWide(*dumpPath);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        WriteCrashDump(file, pointers);
+        CloseHandle(file);
+    }
+    g_dumpWritten.store(true);
+    return EXCEPTION_CONTINUE_SEARCH;  // the system's own error handling follows
+}
+
+}  // namespace vorn

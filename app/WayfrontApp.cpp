@@ -1,0 +1,108 @@
+#include "app/WayfrontApp.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "app/CrashDump.h"
+#include "app/Locations.h"
+#include "app/RunMode.h"
+#include "app/Settings.h"
+#include "maintenance/FileHelpers.h"
+#include "maintenance/PathRules.h"
+
+HWND g_hLauncherWnd = nullptr;
+int g_nLauncherTabs = 0;
+
+namespace {
+
+// The flat GDI+ start-up interface, declared here to keep the C++ wrapper headers out.
+struct GdiplusStartupInput {
+    UINT32 GdiplusVersion;
+    void* DebugEventCallback;
+    BOOL SuppressBackgroundThread;
+    BOOL SuppressExternalCodecs;
+};
+extern "C" int WINAPI GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInput* input, void* output);
+extern "C" void WINAPI GdiplusShutdown(ULONG_PTR token);
+
+std::u16string UpperCased(std::wstring text) {
+    if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return vorn::ToU16(text);
+}
+
+}  // namespace
+
+int GetRunMode() {
+    std::vector<std::u16string> args;
+    for (int i = 0; i < __argc && __wargv != nullptr; ++i) {
+        args.push_back(vorn::ToU16(__wargv[i] != nullptr ? __wargv[i] : L""));
+    }
+    wchar_t exePath[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, exePath, MAX_PATH);
+    wchar_t common[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, common);
+    const std::wstring dataFolder = std::wstring(common) + vorn::settings::kDataFolderSuffix;
+
+    const vorn::RunModeChoice choice = vorn::ChooseRunMode(args, UpperCased(exePath), UpperCased(dataFolder));
+    if (choice.mode == vorn::MODE_NEWGM || choice.mode == vorn::MODE_GMHALL) {
+        // Handles travel as 32-bit decimal numbers; sign extension gives the handle back.
+        g_hLauncherWnd = reinterpret_cast<HWND>(static_cast<INT_PTR>(choice.launcherWnd));
+    }
+    if (choice.mode == vorn::MODE_NEWGM) g_nLauncherTabs = choice.launcherTabs;
+    return choice.mode;
+}
+
+BOOL StartProgramCopy(const wchar_t* path) {
+    std::wstring program = path != nullptr ? std::wstring(path) : vorn::GetModulePath(nullptr);
+    if (program.empty()) return FALSE;
+    std::wstring commandLine = vorn::ToWide(vorn::QuotedProgramPath(vorn::ToU16(program)));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, IDLE_PRIORITY_CLASS, nullptr,
+                        nullptr, &startup, &process)) {
+        return FALSE;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return TRUE;
+}
+
+CWayfront3App::CWayfront3App() = default;
+
+CWayfront3App* GetWayfrontApp() { return static_cast<CWayfront3App*>(AfxGetApp()); }
+
+BOOL CWayfront3App::InitInstance() {
+    SetUnhandledExceptionFilter(&vorn::CrashDumpFilter);
+
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    CWinApp::InitInstance();
+
+    const int mode = GetRunMode();
+
+    m_hPingStarted = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    m_hPingDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+
+    GdiplusStartupInput gdiplus{1, nullptr, FALSE, FALSE};
+    GdiplusStartup(&m_gdiplusToken, &gdiplus, nullptr);
+
+    // No role of this build keeps the process running yet: each mode ends here quietly.
+    (void)mode;
+    return FALSE;
+}
+
+int CWayfront3App::ExitInstance() {
+    if (m_hPingStarted != nullptr) CloseHandle(m_hPingStarted);
+    if (m_hPingDone != nullptr) CloseHandle(m_hPingDone);
+    m_hPingStarted = m_hPingDone = nullptr;
+    if (m_gdiplusToken != 0) GdiplusShutdown(m_gdiplusToken);
+    m_gdiplusToken = 0;
+    return CWinApp::ExitInstance();
+}

@@ -1,0 +1,37 @@
+#pragma once
+// The application object: chooses the process's role once, from its command line.
+#include <windows.h>
+
+#include <string>
+
+#include "framework/WinApp.h"
+
+// Set by GetRunMode from "/newgm" and "/gmhall": the launcher main window that started
+// this process, and its tab count at that moment.
+extern HWND g_hLauncherWnd;
+extern int g_nLauncherTabs;
+
+// The run mode (0..7) of this process; sets g_hLauncherWnd and g_nLauncherTabs. Gives the
+// same answer at every call.
+int GetRunMode();
+
+// Starts a program file (this executable when path is null) as a new idle-priority
+// process without arguments; does not wait and ignores a failure. FALSE when it failed.
+BOOL StartProgramCopy(const wchar_t* path);
+
+class CWayfront3App : public CWinApp {
+public:
+    CWayfront3App();
+
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+
+    ULONG_PTR m_gdiplusToken = 0;
+    wchar_t m_szUpdAddr[512] = {};     // download address of the new executable
+    HANDLE m_hPingStarted = nullptr;   // set once a ping thread has copied its address
+    HANDLE m_hPingDone = nullptr;      // set when a ping's request has finished
+    std::wstring m_strPageTitle;       // title of the page the game window shows
+    std::wstring m_strPageUrl;         // its current address
+};
+
+CWayfront3App* GetWayfrontApp();

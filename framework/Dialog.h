@@ -1,0 +1,56 @@
+#pragma once
+// Dialogs from resource templates, modal (the framework's own loop, so that every message
+// is pre-translated first) or modeless.
+#include "framework/Wnd.h"
+
+class CDialog;
+
+struct CDataExchange {
+    CDialog* m_pDlgWnd;
+    BOOL m_bSaveAndValidate;
+};
+
+class CDialog : public CWnd {
+public:
+    explicit CDialog(UINT templateId = 0, CWnd* parent = nullptr);
+    ~CDialog() override;
+
+    // Runs the dialog modally; answers the EndDialog result, or -1 when it could not be
+    // created (or the loop saw WM_QUIT, which is posted again).
+    virtual INT_PTR DoModal();
+    // Creates the dialog modeless; it shows itself when its template says WS_VISIBLE.
+    BOOL Create(UINT templateId, CWnd* parent = nullptr);
+    // Ends a modal loop with the result; hides a modeless dialog.
+    void EndDialog(int result);
+
+    BOOL UpdateData(BOOL saveAndValidate = TRUE);
+    BOOL IsModal() const { return m_inModalLoop; }
+
+    // Dialog navigation for a message that no window object consumed: TRUE when the
+    // dialog manager of the dialog that holds the target window took it.
+    static BOOL IsDialogNavigation(MSG* msg);
+
+protected:
+    virtual BOOL OnInitDialog();
+    virtual void OnOK();
+    virtual void OnCancel();
+    // Command from a control or menu other than IDOK and IDCANCEL; TRUE when handled.
+    virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
+    virtual void DoDataExchange(CDataExchange* dx);
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+    UINT m_nIDTemplate;
+    CWnd* m_pParentWnd;
+
+private:
+    HWND CreateFromTemplate(HWND parent);
+    static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
+
+    bool m_inModalLoop = false;
+    bool m_endRequested = false;
+    INT_PTR m_nModalResult = -1;
+};
+
+// Attaches the template control with this id to its object (once), which then receives
+// the control's messages and reflected notifications.
+void DDX_Control(CDataExchange* dx, int id, CWnd& control);

@@ -1,0 +1,59 @@
+#include "framework/WinApp.h"
+
+#include "framework/Dialog.h"
+#include "framework/Wnd.h"
+
+namespace {
+CWinApp* g_app = nullptr;
+}  // namespace
+
+CWinApp::CWinApp() { g_app = this; }
+
+CWinApp::~CWinApp() {
+    if (g_app == this) g_app = nullptr;
+}
+
+CWinApp* AfxGetApp() { return g_app; }
+
+BOOL CWinApp::InitInstance() { return TRUE; }
+
+int CWinApp::ExitInstance() { return m_exitCode; }
+
+BOOL CWinApp::PreTranslateMessage(MSG* msg) { return CWnd::WalkPreTranslateTree(msg); }
+
+BOOL AfxPumpMessage(MSG* msg) {
+    const BOOL got = GetMessageW(msg, nullptr, 0, 0);
+    if (got == 0 || got == -1) {
+        if (got == -1) msg->message = WM_QUIT;
+        return FALSE;
+    }
+    CWinApp* app = AfxGetApp();
+    const BOOL consumed = app != nullptr ? app->PreTranslateMessage(msg) : CWnd::WalkPreTranslateTree(msg);
+    if (consumed) return TRUE;
+    if (CDialog::IsDialogNavigation(msg)) return TRUE;
+    TranslateMessage(msg);
+    DispatchMessageW(msg);
+    return TRUE;
+}
+
+int CWinApp::Run() {
+    MSG msg{};
+    while (AfxPumpMessage(&msg)) {
+    }
+    m_exitCode = static_cast<int>(msg.wParam);
+    return ExitInstance();
+}
+
+int AfxWinMain(HINSTANCE instance, int cmdShow) {
+    CWinApp* app = AfxGetApp();
+    if (app == nullptr) return -1;
+    app->m_hInstance = instance;
+    app->m_nCmdShow = cmdShow;
+    if (!app->InitInstance()) {
+        if (app->m_pMainWnd != nullptr && app->m_pMainWnd->m_hWnd != nullptr) {
+            app->m_pMainWnd->DestroyWindow();
+        }
+        return app->ExitInstance();
+    }
+    return app->Run();
+}

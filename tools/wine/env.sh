@@ -1,0 +1,15 @@
+# Sourced by the scripts that run Windows programs: a private Wine prefix, a throw-away
+# HOME (no desktop files leak into the real one), quiet Wine, Chinese text.
+_vorn_repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+export VORN_REPO="${VORN_REPO:-$_vorn_repo}"
+export VORN_WINE_ROOT="${VORN_WINE_ROOT:-$VORN_REPO/build/wine}"
+export WINEPREFIX="$VORN_WINE_ROOT/prefix"
+export HOME="$VORN_WINE_ROOT/home"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="winemenubuilder.exe=d"
+export WINEARCH=win64
+# The players' ANSI code page is 936; this locale gives it to Wine when it exists.
+if locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+  export LC_ALL=zh_CN.UTF-8
+fi
+mkdir -p "$HOME"

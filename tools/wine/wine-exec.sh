@@ -1,0 +1,24 @@
+#!/bin/bash
+# Runs a Windows program under the private prefix, with a display and a warm wineserver;
+# used by ctest as the emulator for every Windows test program.
+set -eo pipefail
+here="$(dirname "${BASH_SOURCE[0]}")"
+source "$here/env.sh"
+source "$here/display.sh"
+"$here/prepare.sh"
+vorn_ensure_display
+wineserver -p >/dev/null 2>&1 </dev/null || true
+if [ -n "${VORN_WINE_STREAM:-}" ]; then
+  exec wine "$@"
+fi
+# Wine's background processes (services, devices, the desktop) start with the first program
+# and inherit its output. Going through a file keeps them off the caller's pipe, which
+# would otherwise stay open, and the caller waiting, until the wineserver ends.
+out="$(mktemp)"
+trap 'rm -f "$out"' EXIT
+set +e
+wine "$@" </dev/null >"$out" 2>&1
+rc=$?
+set -e
+cat "$out"
+exit $rc
