@@ -3,6 +3,8 @@
 _vorn_repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 export VORN_REPO="${VORN_REPO:-$_vorn_repo}"
 export VORN_WINE_ROOT="${VORN_WINE_ROOT:-$VORN_REPO/build/wine}"
+# A relative root is taken from the repository, whatever folder a caller runs in.
+case "$VORN_WINE_ROOT" in /*) ;; *) VORN_WINE_ROOT="$VORN_REPO/$VORN_WINE_ROOT" ;; esac
 export WINEPREFIX="$VORN_WINE_ROOT/prefix"
 export HOME="$VORN_WINE_ROOT/home"
 export WINEDEBUG="${WINEDEBUG:--all}"

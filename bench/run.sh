@@ -1,0 +1,14 @@
+#!/bin/bash
+# Builds the Windows tree and prints the benchmark figures.
+set -euo pipefail
+repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+"$repo/scripts/setup-debian.sh"
+"$repo/scripts/build.sh" windows
+source "$repo/tools/wine/env.sh"
+source "$repo/tools/wine/display.sh"
+"$repo/tools/wine/prepare.sh"
+vorn_ensure_display
+wineserver -p >/dev/null 2>&1 </dev/null || true
+trap 'wineserver -k 2>/dev/null || true; [ -n "${VORN_STARTED_XVFB:-}" ] && kill "$VORN_STARTED_XVFB" 2>/dev/null || true' EXIT
+python3 "$repo/bench/startup.py" </dev/null > "$repo/build/bench.txt" 2>&1 || true
+cat "$repo/build/bench.txt"

@@ -1,0 +1,23 @@
+#!/bin/bash
+# Configures and builds one tree: "native" (portable logic and its unit tests) or
+# "windows" (the executable, the Windows tests and tools), with the development settings
+# that point the program at the local stand-in service.
+set -euo pipefail
+repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$repo/scripts/dev-settings.sh"
+kind="${1:?native or windows}"
+shift
+case "$kind" in
+  native)
+    cmake -S "$repo" -B "$repo/build/native" -G Ninja -DVORN_SANITIZE=ON "$@" >/dev/null
+    cmake --build "$repo/build/native"
+    ;;
+  windows)
+    cmake -S "$repo" -B "$repo/build/windows" -G Ninja \
+      -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64-x86_64.cmake" \
+      -DVORN_SERVICE_HOST="$VORN_DEV_HOST" -DVORN_LOGIN_HOST="$VORN_DEV_HOST" \
+      -DVORN_SERVICE_DOMAINS="$VORN_DEV_DOMAINS" -DVORN_PARTNER_HOME="$VORN_DEV_PARTNER" "$@" >/dev/null
+    cmake --build "$repo/build/windows"
+    ;;
+  *) echo "unknown build kind: $kind" >&2; exit 2 ;;
+esac

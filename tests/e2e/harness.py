@@ -1,0 +1,82 @@
+"""Runs the real executable under Wine and watches it from outside, as a player or another
+process would: windows through the wprobe helper, files in the prefix, requests at the
+stand-in service."""
+import json
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+
+REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+BUILD = os.environ.get("VORN_BUILD_WINDOWS", os.path.join(REPO, "build", "windows"))
+WINE_EXEC = os.path.join(REPO, "tools", "wine", "wine-exec.sh")
+RESET = os.path.join(REPO, "tools", "wine", "reset.sh")
+EXE = os.path.join(BUILD, "res", "Zelqa7.exe")
+WPROBE = os.path.join(BUILD, "tools", "wprobe", "wprobe.exe")
+
+
+def wine_env():
+    env = dict(os.environ)
+    env.setdefault("VORN_WINE_ROOT", os.path.join(REPO, "build", "wine"))
+    return env
+
+
+def prefix_path(*windows_parts):
+    """Linux path of a file inside the prefix's drive C."""
+    return os.path.join(wine_env()["VORN_WINE_ROOT"], "prefix", "drive_c", *windows_parts)
+
+
+def service_port():
+    """The port compiled into the development build, read from its cache."""
+    with open(os.path.join(BUILD, "CMakeCache.txt"), encoding="utf-8") as cache:
+        for line in cache:
+            m = re.match(r"VORN_SERVICE_HOST:STRING=.*:(\d+)$", line.strip())
+            if m:
+                return int(m.group(1))
+    raise RuntimeError("the build has no service port")
+
+
+class Result:
+    def __init__(self, code, output, seconds):
+        self.code = code
+        self.output = output
+        self.seconds = seconds
+
+
+def run_windows(program, *args, timeout=60, cwd=None):
+    """Runs a Windows program to its end; the exit code is Wine's (low 8 bits)."""
+    start = time.monotonic()
+    proc = subprocess.run([WINE_EXEC, program, *args], env=wine_env(), cwd=cwd, stdout=subprocess.PIPE,
+                          stderr=subprocess.STDOUT, timeout=timeout)
+    return Result(proc.returncode, proc.stdout.decode("utf-8", "replace"), time.monotonic() - start)
+
+
+def probe(*args, timeout=30):
+    """Runs wprobe and answers (exit code, list of JSON objects it printed)."""
+    r = run_windows(WPROBE, *[str(a) for a in args], timeout=timeout)
+    objects = []
+    for line in r.output.splitlines():
+        line = line.strip()
+        if line.startswith("{"):
+            objects.append(json.loads(line))
+    return r.code, objects
+
+
+def reset_prefix():
+    subprocess.run([RESET], env=wine_env(), check=True, stdout=subprocess.DEVNULL)
+
+
+class WineTestCase(unittest.TestCase):
+    """Skips cleanly when the Windows build is not there; gives each test a scratch folder
+    that Windows programs can see (as Z:)."""
+
+    def setUp(self):
+        if not os.path.exists(EXE):
+            self.skipTest("the Windows build is missing; run scripts/build.sh windows")
+        self.scratch = tempfile.mkdtemp(prefix="vorn-e2e-", dir=os.path.join(REPO, "build"))
+
+    def tearDown(self):
+        shutil.rmtree(self.scratch, ignore_errors=True)
