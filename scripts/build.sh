@@ -6,18 +6,20 @@ set -euo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$repo/scripts/dev-settings.sh"
 kind="${1:?native or windows}"
+native_dir="${VORN_BUILD_NATIVE:-$repo/build/native}"
+windows_dir="${VORN_BUILD_WINDOWS:-$repo/build/windows}"
 shift
 case "$kind" in
   native)
-    cmake -S "$repo" -B "$repo/build/native" -G Ninja -DVORN_SANITIZE=ON "$@" >/dev/null
-    cmake --build "$repo/build/native"
+    cmake -S "$repo" -B "$native_dir" -G Ninja -DVORN_SANITIZE=ON "$@" >/dev/null
+    cmake --build "$native_dir"
     ;;
   windows)
-    cmake -S "$repo" -B "$repo/build/windows" -G Ninja \
+    cmake -S "$repo" -B "$windows_dir" -G Ninja \
       -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64-x86_64.cmake" \
       -DVORN_SERVICE_HOST="$VORN_DEV_HOST" -DVORN_LOGIN_HOST="$VORN_DEV_HOST" \
       -DVORN_SERVICE_DOMAINS="$VORN_DEV_DOMAINS" -DVORN_PARTNER_HOME="$VORN_DEV_PARTNER" "$@" >/dev/null
-    cmake --build "$repo/build/windows"
+    cmake --build "$windows_dir"
     ;;
   *) echo "unknown build kind: $kind" >&2; exit 2 ;;
 esac

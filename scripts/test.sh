@@ -5,13 +5,15 @@ set -euo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$repo/scripts/setup-debian.sh"
 cd "$repo"
+export VORN_BUILD_NATIVE="${VORN_BUILD_NATIVE:-$repo/build/native}"
+export VORN_BUILD_WINDOWS="${VORN_BUILD_WINDOWS:-$repo/build/windows}"
 
 echo "== stand-in service"
-python3 -m unittest discover -s tools/standin -p 'test_*.py' 2>&1 | tail -3
+python3 -m unittest discover -s tools/standin -p 'test_*.py'
 
 echo "== native unit tests"
 scripts/build.sh native
-ctest --test-dir build/native --output-on-failure -j2 | tail -3
+ctest --test-dir "$VORN_BUILD_NATIVE" --output-on-failure -j2
 
 echo "== Windows tests under Wine"
 scripts/build.sh windows
@@ -24,7 +26,7 @@ finish() {
   [ -n "${VORN_STARTED_XVFB:-}" ] && kill "$VORN_STARTED_XVFB" 2>/dev/null || true
 }
 trap finish EXIT
-ctest --test-dir build/windows --output-on-failure
+ctest --test-dir "$VORN_BUILD_WINDOWS" --output-on-failure
 
 echo "== end-to-end tests"
-python3 -m unittest discover -s tests/e2e -p 'test_*.py' -t . 2>&1 | tail -5
+python3 -m unittest discover -s tests/e2e -p 'test_*.py' -t .
