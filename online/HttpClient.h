@@ -1,0 +1,56 @@
+#pragma once
+// The program's one HTTP GET procedure, over WinINet, synchronous on the calling thread.
+#include <windows.h>
+#include <wininet.h>
+
+#include <atomic>
+#include <cstdio>
+
+namespace vorn {
+
+// Handles of a transfer in progress, kept where another thread can close them to cancel:
+// closing the request makes a blocked read return at once.
+struct HttpHandles {
+    std::atomic<HINTERNET> internet{nullptr};
+    std::atomic<HINTERNET> connect{nullptr};
+    std::atomic<HINTERNET> request{nullptr};
+    std::atomic<FILE*> file{nullptr};
+    std::atomic<bool> cancelled{false};
+    // Closes whatever is still open (request, connection, Internet handle, in that
+    // order) and marks the transfer cancelled; safe from any thread, any number of times.
+    void CloseAll();
+};
+
+struct HttpGetRequest {
+    const wchar_t* url = nullptr;
+    // Usage ping: the address must be http, the reply is never read, and a failed
+    // connect or send keeps its system error code.
+    bool ping = false;
+    // Downloads from an address given by the network must come from the service.
+    bool requireServiceUrl = false;
+    // File sink: the body goes to this file, in blocks of readSize bytes.
+    const wchar_t* filePath = nullptr;
+    DWORD readSize = 512;
+    // Memory sink: the body (below 1024 bytes, ANSI code page) as text, 1024 characters.
+    wchar_t* text = nullptr;
+    // Progress in percent to this progress bar after each block (PBM_SETPOS).
+    HWND progressBar = nullptr;
+    // Where the open handles are kept while the transfer runs; null keeps them private.
+    HttpHandles* handles = nullptr;
+};
+
+// TRUE when the request was sent (ping) or the whole announced body arrived.
+BOOL HttpGet(const HttpGetRequest& request);
+
+BOOL PingUrl(const wchar_t* url);
+BOOL DownloadToFile(const wchar_t* url, const wchar_t* path, bool requireServiceUrl);
+
+// The service host and domains compiled into this build.
+bool IsServiceUrl(const wchar_t* url);
+
+// Request header text sent with every request.
+inline constexpr wchar_t kRequestHeaders[] =
+    L"Accept-Language: zh-cn \r\nContent-Type: application/x-www-form-urlencoded\r\n";
+inline constexpr wchar_t kAgent[] = L"ROZ";
+
+}  // namespace vorn

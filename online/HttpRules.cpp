@@ -1,0 +1,117 @@
+#include "online/HttpRules.h"
+
+#include "app/RunMode.h"
+#include "maintenance/TextNumbers.h"
+
+namespace vorn {
+
+namespace {
+
+constexpr std::u16string_view kScheme = u"http://";
+
+char16_t AsciiLower(char16_t c) {
+    return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
+}
+
+std::u16string Lowered(std::u16string_view text) {
+    std::u16string out(text);
+    for (auto& c : out) c = AsciiLower(c);
+    return out;
+}
+
+bool IsAllDigits(std::u16string_view text) {
+    for (char16_t c : text) {
+        if (c < u'0' || c > u'9') return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool StartsWithIgnoreAsciiCase(std::u16string_view text, std::u16string_view prefix) {
+    return text.size() >= prefix.size() && EqualsIgnoreAsciiCase(text.substr(0, prefix.size()), prefix);
+}
+
+std::optional<HostAndPath> SplitHostAndPath(std::u16string_view address, bool checkScheme) {
+    if (address.size() < kScheme.size()) return std::nullopt;
+    if (checkScheme && !StartsWithIgnoreAsciiCase(address, kScheme)) return std::nullopt;
+    std::u16string_view rest = address.substr(kScheme.size());
+
+    HostAndPath out;
+    const size_t slash = rest.find(u'/');
+    std::u16string_view host = slash == std::u16string_view::npos ? rest : rest.substr(0, slash);
+    std::u16string_view object = slash == std::u16string_view::npos ? std::u16string_view() : rest.substr(slash + 1);
+
+    const size_t colon = host.find(u':');
+    if (colon != std::u16string_view::npos) {
+        std::u16string_view portText = host.substr(colon + 1);
+        host = host.substr(0, colon);
+        // A port that is no plain number, or out of range, would connect somewhere else
+        // than the address says.
+        if (!IsAllDigits(portText) || portText.size() > 5) return std::nullopt;
+        const int port = ParseDecimalPrefix(portText);
+        if (port > 65535) return std::nullopt;
+        out.port = static_cast<std::uint16_t>(port == 0 ? 80 : port);
+    }
+    if (host.empty() || host.size() > kMaxHostChars || object.size() > kMaxObjectChars) return std::nullopt;
+    out.host = std::u16string(host);
+    out.object = std::u16string(object);
+    return out;
+}
+
+std::vector<std::u16string> ParseServiceDomains(std::u16string_view list) {
+    std::vector<std::u16string> domains;
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t end = list.find(u';', start);
+        if (end == std::u16string_view::npos) end = list.size();
+        std::u16string_view item = list.substr(start, end - start);
+        while (!item.empty() && item.front() == u' ') item.remove_prefix(1);
+        while (!item.empty() && item.back() == u' ') item.remove_suffix(1);
+        if (!item.empty()) domains.push_back(Lowered(item));
+        start = end + 1;
+    }
+    return domains;
+}
+
+bool IsServiceUrl(std::u16string_view address, const std::vector<std::u16string>& domains) {
+    if (!StartsWithIgnoreAsciiCase(address, kScheme)) return false;
+    std::u16string_view rest = address.substr(kScheme.size());
+    // The host ends at the first character that cannot belong to it; user names ("@")
+    // are refused outright, since they make the real host hard to see.
+    const size_t end = rest.find_first_of(u"/?#\\");
+    std::u16string_view authority = rest.substr(0, end);
+    if (authority.find(u'@') != std::u16string_view::npos) return false;
+    std::u16string_view host = authority.substr(0, authority.find(u':'));
+    if (host.empty()) return false;
+    const std::u16string lowered = Lowered(host);
+    for (const auto& domain : domains) {
+        if (domain.empty()) continue;
+        if (lowered == domain) return true;
+        if (lowered.size() > domain.size() + 1 &&
+            lowered.compare(lowered.size() - domain.size(), domain.size(), domain) == 0 &&
+            lowered[lowered.size() - domain.size() - 1] == u'.') {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IsAcceptedStatus(std::u16string_view statusText) { return ParseDecimalPrefix(statusText) != 404; }
+
+std::uint32_t ProgressPercent(std::uint64_t received, std::uint64_t announced) {
+    if (announced == 0) return 0;
+    if (received >= announced) return 100;
+    return static_cast<std::uint32_t>(received * 100 / announced);
+}
+
+std::u16string CounterPingAddress(std::u16string_view host, std::u16string_view pathAndQuery, std::uint32_t count) {
+    std::u16string out(kScheme);
+    out += host;
+    out += pathAndQuery;
+    out += u"&count=";
+    out += FormatUnsigned(count);
+    return out;
+}
+
+}  // namespace vorn

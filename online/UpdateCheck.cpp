@@ -1,0 +1,174 @@
+#include "online/UpdateCheck.h"
+
+#include <bcrypt.h>
+
+#include <array>
+#include <vector>
+
+#include "app/BuildSettings.h"
+#include "app/RunMode.h"
+#include "app/Settings.h"
+#include "app/WayfrontApp.h"
+#include "maintenance/FileHelpers.h"
+#include "online/HttpClient.h"
+#include "online/UpdateRules.h"
+
+namespace vorn {
+
+namespace {
+
+constexpr wchar_t kConfigPath[] = L"/update/ConfigZelqa7.htm";
+constexpr wchar_t kConfigSection[] = L"VerKey";
+constexpr wchar_t kConfigKeyName[] = L"Zelqa7";
+constexpr wchar_t kConfigAddressName[] = L"UpdAddr";
+
+// The registry key of the program, opened for reading or (created) for writing.
+class ProgramKey {
+public:
+    explicit ProgramKey(REGSAM access) {
+        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, settings::kRegKey, 0, nullptr, 0, access, nullptr, &key_, nullptr) !=
+            ERROR_SUCCESS) {
+            key_ = nullptr;
+        }
+    }
+    ~ProgramKey() {
+        if (key_ != nullptr) RegCloseKey(key_);
+    }
+    ProgramKey(const ProgramKey&) = delete;
+    ProgramKey& operator=(const ProgramKey&) = delete;
+    explicit operator bool() const { return key_ != nullptr; }
+    void Read(const wchar_t* name, void* out, DWORD size) const {
+        RegQueryValueExW(key_, name, nullptr, nullptr, static_cast<BYTE*>(out), &size);
+    }
+    void Write(const wchar_t* name, const void* data, DWORD size) const {
+        RegSetValueExW(key_, name, 0, REG_BINARY, static_cast<const BYTE*>(data), size);
+    }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+std::array<std::uint8_t, 4> ReadDisableDays() {
+    std::array<std::uint8_t, 4> days{};
+    ProgramKey key(KEY_READ);
+    if (key) key.Read(settings::kRegDisableDays, days.data(), settings::kDisableDaysBytes);
+    return days;
+}
+
+}  // namespace
+
+std::wstring FileMd5Hex(const wchar_t* path) {
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    BCRYPT_ALG_HANDLE algorithm = nullptr;
+    BCRYPT_HASH_HANDLE hash = nullptr;
+    std::wstring hex;
+    bool ok = BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_MD5_ALGORITHM, nullptr, 0)) &&
+              BCRYPT_SUCCESS(BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0));
+    // Large blocks: the digest runs over the whole executable at every launcher start.
+    std::vector<unsigned char> block(1 << 16);
+    while (ok) {
+        DWORD got = 0;
+        if (!ReadFile(file, block.data(), static_cast<DWORD>(block.size()), &got, nullptr)) {
+            ok = false;
+            break;
+        }
+        if (got == 0) break;
+        ok = BCRYPT_SUCCESS(BCryptHashData(hash, block.data(), got, 0));
+    }
+    unsigned char digest[16];
+    if (ok && BCRYPT_SUCCESS(BCryptFinishHash(hash, digest, sizeof digest, 0))) {
+        static const wchar_t kDigits[] = L"0123456789abcdef";
+        for (unsigned char byte : digest) {
+            hex += kDigits[byte >> 4];
+            hex += kDigits[byte & 15];
+        }
+    }
+    if (hash != nullptr) BCryptDestroyHash(hash);
+    if (algorithm != nullptr) BCryptCloseAlgorithmProvider(algorithm, 0);
+    CloseHandle(file);
+    return hex;
+}
+
+std::wstring MakeVersionKey() {
+    const std::wstring self = GetModulePath(nullptr);
+    if (self.empty()) return {};
+    return ToWide(vorn::MakeVersionKey(ToU16(FileMd5Hex(self.c_str())), ToU16(build::kVersion)));
+}
+
+BOOL FetchUpdateConfig(char* key, wchar_t* updAddr) {
+    if (key != nullptr) key[0] = '\0';
+    const std::wstring configFile = GetModulePath(settings::kFileUpdateConfig);
+    if (configFile.empty()) return FALSE;
+    const std::wstring url = std::wstring(L"http://") + build::kServiceHost + kConfigPath;
+    if (!DownloadToFile(url.c_str(), configFile.c_str(), false)) return FALSE;
+
+    wchar_t wideKey[64] = {};
+    GetPrivateProfileStringW(kConfigSection, kConfigKeyName, L"", wideKey, 64, configFile.c_str());
+    if (updAddr != nullptr) {
+        GetPrivateProfileStringW(kConfigSection, kConfigAddressName, L"", updAddr, 512, configFile.c_str());
+    }
+    DeleteFileW(configFile.c_str());
+    if (key != nullptr) {
+        const int n = WideCharToMultiByte(CP_ACP, 0, wideKey, -1, key, 64, nullptr, nullptr);
+        if (n <= 0) key[0] = '\0';
+        key[63] = '\0';
+    }
+    return TRUE;
+}
+
+int CheckForUpdate(bool forced, wchar_t* updAddr) {
+    if (!forced) {
+        const int mode = GetRunMode();
+        if (mode == MODE_INSTALL || mode == MODE_PARTNER || mode == MODE_UNINSTALL || mode == MODE_NEWGM) return 0;
+        if (!IsUpdateDue()) return 0;
+    }
+    char configuredKey[64] = {};
+    if (!FetchUpdateConfig(configuredKey, updAddr) || configuredKey[0] == '\0') return 0;
+    // Without a readable executable there is nothing to compare: no update.
+    const std::wstring localKey = MakeVersionKey();
+    if (localKey.empty()) return 0;
+    wchar_t wideKey[64] = {};
+    MultiByteToWideChar(CP_ACP, 0, configuredKey, -1, wideKey, 64);
+    wideKey[63] = L'\0';
+    return SameVersionKey(ToU16(localKey), ToU16(wideKey)) ? 0 : 1;
+}
+
+BOOL IsUpdateDue() {
+    ProgramKey key(KEY_READ);
+    if (!key) return FALSE;
+    SYSTEMTIME stored{};
+    key.Read(settings::kRegUpdateTime, &stored, settings::kUpdateTimeBytes);
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    return IsScheduledCheckDue({stored.wYear, stored.wMonth, stored.wDay}, {now.wYear, now.wMonth, now.wDay},
+                               now.wDayOfWeek, ReadDisableDays())
+               ? TRUE
+               : FALSE;
+}
+
+BOOL IsDisabledDay(unsigned weekday) { return IsDisabledWeekday(ReadDisableDays(), weekday) ? TRUE : FALSE; }
+
+void WriteDisableDays() {
+    ProgramKey key(KEY_WRITE);
+    if (!key) return;
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    // One generator for the process, never seeded, as the runtime's own.
+    static RuntimeRandom random;
+    const int r1 = random.Next();
+    const int r2 = random.Next();
+    const auto days = DrawDisableDays(now.wMilliseconds, r1, r2);
+    key.Write(settings::kRegDisableDays, days.data(), settings::kDisableDaysBytes);
+}
+
+void WriteUpdateTime() {
+    ProgramKey key(KEY_WRITE);
+    if (!key) return;
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    key.Write(settings::kRegUpdateTime, &now, settings::kUpdateTimeBytes);
+}
+
+}  // namespace vorn

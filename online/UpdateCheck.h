@@ -1,0 +1,31 @@
+#pragma once
+// Whether the running executable is the platform's current release, and where the new
+// one can be downloaded; the weekly schedule of the check.
+#include <windows.h>
+
+#include <string>
+
+namespace vorn {
+
+// MD5 of a whole file as 32 lower-case hexadecimal characters; empty when the file
+// cannot be read.
+std::wstring FileMd5Hex(const wchar_t* path);
+// The running executable's version key; empty when it cannot be read.
+std::wstring MakeVersionKey();
+
+// Downloads and reads the update configuration: the configured key (ANSI code page, 64
+// bytes) and the download address (512 characters). FALSE, with an empty key, when the
+// page could not be fetched.
+BOOL FetchUpdateConfig(char* key /* [64] */, wchar_t* updAddr /* [512] */);
+
+// 0 when no update is to be made (same release, not due, configuration not read, empty
+// key, or the running executable cannot be read); non-zero otherwise. updAddr receives
+// the configured download address whenever the configuration was read.
+int CheckForUpdate(bool forced, wchar_t* updAddr /* [512] */);
+
+BOOL IsUpdateDue();
+BOOL IsDisabledDay(unsigned weekday);
+void WriteDisableDays();
+void WriteUpdateTime();
+
+}  // namespace vorn

@@ -1,0 +1,42 @@
+#include "online/UpdateRules.h"
+
+#include "app/RunMode.h"
+
+namespace vorn {
+
+std::u16string MakeVersionKey(std::u16string_view md5Hex, std::u16string_view version) {
+    if (md5Hex.empty()) return {};
+    std::u16string digits;
+    for (char16_t c : version) {
+        if (c != u'.') digits += c;
+    }
+    const size_t keep = md5Hex.size() > digits.size() ? md5Hex.size() - digits.size() : 0;
+    return std::u16string(md5Hex.substr(0, keep)) + digits;
+}
+
+bool SameVersionKey(std::u16string_view a, std::u16string_view b) {
+    return !a.empty() && !b.empty() && EqualsIgnoreAsciiCase(a, b);
+}
+
+std::array<std::uint8_t, 4> DrawDisableDays(unsigned milliseconds, int random1, int random2) {
+    // Sums in unsigned 32-bit arithmetic: they wrap when the millisecond is the larger.
+    const std::uint32_t a0 = (static_cast<std::uint32_t>(random1) + 7u - milliseconds) % 7u;
+    std::uint32_t b = (static_cast<std::uint32_t>(random2) + 7u - milliseconds) % 7u;
+    std::uint32_t c = milliseconds % 7u;
+    if (c == a0) c = (c + 6u) % 7u;
+    if (b == a0) b = (b + 1u) % 7u;
+    return {static_cast<std::uint8_t>(b), static_cast<std::uint8_t>(a0), static_cast<std::uint8_t>(c), 0};
+}
+
+bool IsDisabledWeekday(const std::array<std::uint8_t, 4>& days, unsigned weekday) {
+    const bool any = days[0] != 0 || days[1] != 0 || days[2] != 0 || days[3] != 0;
+    return any && (weekday == days[0] || weekday == days[1] || weekday == days[2]);
+}
+
+bool IsScheduledCheckDue(const CalendarDay& lastUpdate, const CalendarDay& today, unsigned weekday,
+                         const std::array<std::uint8_t, 4>& disabledDays) {
+    if (lastUpdate.year == today.year && lastUpdate.month == today.month && lastUpdate.day == today.day) return false;
+    return !IsDisabledWeekday(disabledDays, weekday);
+}
+
+}  // namespace vorn

@@ -1,0 +1,50 @@
+#include <gtest/gtest.h>
+
+#include "online/UpdateRules.h"
+
+using namespace vorn;
+
+TEST(VersionKey, DigestCutByTheVersionDigits) {
+    const std::u16string md5 = u"900150983cd24fb0d6963f7d28e17f72";
+    EXPECT_EQ(MakeVersionKey(md5, u"3.0.0.1"), u"900150983cd24fb0d6963f7d28e13001");
+    EXPECT_EQ(MakeVersionKey(md5, u"3.0.0.1").size(), 32u);
+    EXPECT_EQ(MakeVersionKey(u"", u"3.0.0.1"), u"");
+    EXPECT_TRUE(SameVersionKey(u"900150983CD24FB0D6963F7D28E13001", u"900150983cd24fb0d6963f7d28e13001"));
+    EXPECT_FALSE(SameVersionKey(u"000150983cd24fb0d6963f7d28e13001", u"900150983cd24fb0d6963f7d28e13001"));
+    EXPECT_FALSE(SameVersionKey(u"", u""));
+}
+
+TEST(DisableDays, DrawnFromTheRuntimeGenerator) {
+    RuntimeRandom random;
+    const int r1 = random.Next();
+    const int r2 = random.Next();
+    EXPECT_EQ(r1, 41);
+    EXPECT_EQ(r2, 18467);
+    using Bytes = std::array<std::uint8_t, 4>;
+    EXPECT_EQ(DrawDisableDays(0, r1, r2), (Bytes{1, 6, 0, 0}));
+    EXPECT_EQ(DrawDisableDays(48, r1, r2), (Bytes{2, 0, 6, 0}));
+    EXPECT_EQ(DrawDisableDays(500, r1, r2), (Bytes{5, 0, 3, 0}));  // the sums wrap
+    // The three days are always three different weekdays.
+    for (unsigned ms = 0; ms < 1000; ++ms) {
+        const Bytes d = DrawDisableDays(ms, r1, r2);
+        EXPECT_LT(d[0], 7);
+        EXPECT_NE(d[0], d[1]) << ms;
+        EXPECT_NE(d[2], d[1]) << ms;
+        EXPECT_EQ(d[3], 0);
+    }
+}
+
+TEST(Schedule, DisabledDaysAndTodaysUpdateSkipTheCheck) {
+    const std::array<std::uint8_t, 4> days{1, 6, 0, 0};
+    EXPECT_TRUE(IsDisabledWeekday(days, 1));
+    EXPECT_TRUE(IsDisabledWeekday(days, 6));
+    EXPECT_TRUE(IsDisabledWeekday(days, 0));
+    EXPECT_FALSE(IsDisabledWeekday(days, 3));
+    EXPECT_FALSE(IsDisabledWeekday({0, 0, 0, 0}, 0));  // nothing stored: no disabled day
+
+    const CalendarDay today{2026, 12, 8};
+    EXPECT_TRUE(IsScheduledCheckDue({2026, 12, 7}, today, 2, days));
+    EXPECT_FALSE(IsScheduledCheckDue({2026, 12, 8}, today, 2, days));  // updated today
+    EXPECT_FALSE(IsScheduledCheckDue({0, 0, 0}, today, 1, days));      // a disabled weekday
+    EXPECT_TRUE(IsScheduledCheckDue({0, 0, 0}, today, 1, {0, 0, 0, 0}));
+}
