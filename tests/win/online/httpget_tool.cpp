@@ -8,7 +8,6 @@
 
 #include <cstdio>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "online/HttpClient.h"
@@ -63,18 +62,27 @@ BOOL DownloadWithProgress(vorn::HttpGetRequest req, DWORD cancelAfterMs) {
     req.handles = &handles;
     req.progressBar = CreateRecorder();
     req.requireServiceUrl = true;
-    BOOL ok = FALSE;
-    std::thread worker([&] { ok = vorn::HttpGet(req); });
+    struct Work {
+        vorn::HttpGetRequest* req;
+        BOOL ok;
+    } work{&req, FALSE};
+    auto run = [](void* p) -> DWORD {
+        auto* w = static_cast<Work*>(p);
+        w->ok = vorn::HttpGet(*w->req);
+        return 0;
+    };
+    HANDLE thread = CreateThread(nullptr, 0, run, &work, 0, nullptr);
+    if (thread == nullptr) return FALSE;
     const DWORD start = GetTickCount();
-    HANDLE thread = reinterpret_cast<HANDLE>(worker.native_handle());
     for (;;) {
-        if (MsgWaitForMultipleObjects(1, &thread, FALSE, 20, QS_ALLINPUT) == WAIT_OBJECT_0) break;
+        const DWORD wait = MsgWaitForMultipleObjects(1, &thread, FALSE, 20, QS_ALLINPUT);
+        if (wait == WAIT_OBJECT_0 || wait == WAIT_FAILED) break;
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
         if (cancelAfterMs != 0 && GetTickCount() - start >= cancelAfterMs) handles.CloseAll();
     }
-    worker.join();
-    return ok;
+    CloseHandle(thread);
+    return work.ok;
 }
 
 }  // namespace

@@ -1,0 +1,114 @@
+"""The program's HTTP GET procedure against the stand-in service: what the service
+receives, and how each kind of reply is handled."""
+import json
+import os
+
+from tests.e2e import harness
+from tools.standin import StandInService
+
+TOOL = os.path.join(harness.BUILD, "tests", "win", "online", "vorn_httpget.exe")
+
+
+class HttpClientTests(harness.WineTestCase):
+    def setUp(self):
+        super().setUp()
+        self.service = StandInService().start()
+        self.addCleanup(self.service.stop)
+
+    def get(self, how, url, *rest):
+        result = harness.run_windows(TOOL, how, url, *rest, timeout=120)
+        lines = [line for line in result.output.splitlines() if line.startswith("{")]
+        self.assertTrue(lines, result.output)
+        return json.loads(lines[-1])
+
+    def target(self, name):
+        return os.path.join(self.scratch, name)
+
+    def read(self, name):
+        with open(self.target(name), "rb") as f:
+            return f.read()
+
+    def test_request_line_and_headers_as_the_service_receives_them(self):
+        self.service.put_file("/files/a.bin", b"x" * 1000)
+        out = self.get("file", self.service.url("/files/a.bin"), self.target("a.bin"))
+        self.assertTrue(out["ok"])
+        self.assertEqual(self.read("a.bin"), b"x" * 1000)
+        [request] = self.service.requests()
+        self.assertEqual(request.request_line, "GET /files/a.bin HTTP/1.1")
+        # The library under Wine trims the blank after "zh-cn" from the value it sends.
+        headers = [line.rstrip() for line in request.header_lines]
+        self.assertIn("Accept-Language: zh-cn", headers)
+        self.assertIn("Content-Type: application/x-www-form-urlencoded", headers)
+        self.assertIn("User-Agent: ROZ", headers)
+        self.assertIn(f"Host: 127.0.0.1:{self.service.port}", headers)
+        self.assertLess(headers.index("Accept-Language: zh-cn"),
+                        headers.index("Content-Type: application/x-www-form-urlencoded"))
+
+    def test_pings_send_and_never_read(self):
+        base = self.service.url("/install.htm?tag=zelqa7&ver=3.0.0.1&count=1")
+        self.assertTrue(self.get("ping", base)["ok"])
+        self.assertTrue(self.get("ping", base.replace("http://", "HTTP://"))["ok"])
+        self.assertFalse(self.get("ping", base.replace("http://", "https://"))["ok"])
+        lines = [r.request_line for r in self.service.requests()]
+        self.assertEqual(lines, ["GET /install.htm?tag=zelqa7&ver=3.0.0.1&count=1 HTTP/1.1"] * 2)
+        # A ping to a port where nobody listens fails with the connection's own error.
+        closed = self.get("ping", "http://127.0.0.1:9/x.htm")
+        self.assertFalse(closed["ok"])
+        self.assertNotEqual(closed["error"], 0)
+
+    def test_reply_faults(self):
+        self.service.put_file("/r.bin", b"0123456789" * 100)
+        url = self.service.url("/r.bin")
+        cases = [
+            ("404", {}, False, None),          # fails even with a body
+            ("500", {"body": b"server error"}, True, b"server error"),  # written as the resource
+            ("no_length", {}, False, None),
+            ("short_body", {}, False, b"0123456789" * 99 + b"012345678"),  # the short file stays
+            ("drop", {}, False, None),
+            ("slow", {"delay": 1.0}, True, b"0123456789" * 100),
+        ]
+        for kind, params, ok, content in cases:
+            with self.subTest(kind=kind):
+                self.service.clear_faults()
+                self.service.set_fault("/r.bin", kind, **params)
+                name = f"{kind}.bin"
+                out = self.get("file", url, self.target(name))
+                self.assertEqual(out["ok"], ok)
+                if content is not None:
+                    self.assertEqual(self.read(name), content)
+
+    def test_downloads_come_only_from_service_hosts(self):
+        self.service.put_file("/NewZelqa7.exe", b"MZ" + b"\0" * 5000)
+        foreign = f"http://127.0.0.2:{self.service.port}/NewZelqa7.exe"
+        disguised = f"http://127.0.0.2:{self.service.port}/x?127.0.0.1"
+        for url in (foreign, disguised, ""):
+            self.assertFalse(self.get("service-file", url or "http://", self.target("n.exe"))["ok"])
+        self.assertEqual(self.service.requests(), [])
+        self.assertFalse(os.path.exists(self.target("n.exe")))
+        self.assertTrue(self.get("service-file", self.service.url("/NewZelqa7.exe"), self.target("n.exe"))["ok"])
+
+    def test_progress_is_reported_per_block_and_ends_at_100(self):
+        body = bytes(range(256)) * 40  # 10240 bytes: twenty blocks of 512
+        self.service.put_file("/NewZelqa7.exe", body)
+        out = self.get("progress", self.service.url("/NewZelqa7.exe"), self.target("p.exe"))
+        self.assertTrue(out["ok"])
+        self.assertEqual(self.read("p.exe"), body)
+        positions = out["positions"]
+        self.assertEqual(positions[-1], 100)
+        self.assertEqual(positions, sorted(positions))
+        self.assertGreaterEqual(len(positions), 2)
+
+    def test_a_cancelled_download_stops_and_fails(self):
+        self.service.put_file("/NewZelqa7.exe", b"z" * 200000)
+        self.service.set_fault("/NewZelqa7.exe", "slow", delay=0, chunk=512, interval=0.05)
+        out = self.get("cancel", self.service.url("/NewZelqa7.exe"), self.target("c.exe"), "800")
+        self.assertFalse(out["ok"])
+        self.assertLess(os.path.getsize(self.target("c.exe")), 200000)
+
+    def test_notice_text_is_read_from_the_ansi_code_page(self):
+        self.service.put_file("/notice/zelqa7.txt", "2026-12-08|活动|欢迎".encode("gbk"))
+        out = self.get("text", self.service.url("/notice/zelqa7.txt"))
+        self.assertTrue(out["ok"])
+        self.assertEqual(out["text"], "2026-12-08|活动|欢迎")
+        self.service.put_file("/notice/zelqa7.txt", b"x" * 1024)  # must fit below 1024 bytes
+        self.assertFalse(self.get("text", self.service.url("/notice/zelqa7.txt"))["ok"])
