@@ -6,12 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "app/BuildSettings.h"
 #include "app/CrashDump.h"
 #include "app/Locations.h"
 #include "app/RunMode.h"
 #include "app/Settings.h"
 #include "maintenance/FileHelpers.h"
 #include "maintenance/PathRules.h"
+#include "skin/MessageBox.h"
 
 HWND g_hLauncherWnd = nullptr;
 int g_nLauncherTabs = 0;
@@ -93,8 +95,14 @@ BOOL CWayfront3App::InitInstance() {
     GdiplusStartupInput gdiplus{1, nullptr, FALSE, FALSE};
     GdiplusStartup(&m_gdiplusToken, &gdiplus, nullptr);
 
-    // No role of this build keeps the process running yet: each mode ends here quietly.
-    (void)mode;
+    if (mode == vorn::MODE_UNINSTALL) {
+        // The question comes first; "否" and the close button end the process.
+        if (ShowMessage(4, vorn::build::kWindowTitle, L"确定要移除 VornMirelund登录器吗？", nullptr) != IDYES) return FALSE;
+        // UNINSTALL CALL POINT: the removal itself is not built yet; "是" ends here too.
+        return FALSE;
+    }
+
+    // No other role of this build keeps the process running yet: each mode ends here quietly.
     return FALSE;
 }
 

@@ -38,7 +38,8 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent) {
 
 INT_PTR CDialog::DoModal() {
     if (m_hWnd != nullptr) return -1;
-    HWND owner = m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : nullptr;
+    HWND owner = m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : m_hWndOwner;
+    if (owner != nullptr && !IsWindow(owner)) owner = nullptr;
     // The owner is disabled while the dialog runs, as the system's modal boxes do.
     const bool disableOwner = owner != nullptr && IsWindowEnabled(owner);
     if (disableOwner) EnableWindow(owner, FALSE);

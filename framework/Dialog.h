@@ -23,6 +23,10 @@ public:
     // Ends a modal loop with the result; hides a modeless dialog.
     void EndDialog(int result);
 
+    // Owner of a modal dialog whose parent has no window object here (a window of another
+    // module or process); used when no parent object is given.
+    void SetOwnerWindow(HWND owner) { m_hWndOwner = owner; }
+
     BOOL UpdateData(BOOL saveAndValidate = TRUE);
     BOOL IsModal() const { return m_inModalLoop; }
 
@@ -46,6 +50,7 @@ private:
     HWND CreateFromTemplate(HWND parent);
     static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
 
+    HWND m_hWndOwner = nullptr;
     bool m_inModalLoop = false;
     bool m_endRequested = false;
     INT_PTR m_nModalResult = -1;

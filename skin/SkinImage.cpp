@@ -1,0 +1,208 @@
+#include "skin/SkinImage.h"
+
+#include <objidl.h>
+// The flat GDI+ interface only.
+#include <gdiplus.h>
+
+#include <cstring>
+
+#include "framework/Wnd.h"
+#include "skin/KeyedPixels.h"
+
+namespace gp = Gdiplus::DllExports;
+
+namespace {
+
+// GDI+ running for the lifetime of the holder.
+class GdiplusSession {
+public:
+    GdiplusSession() {
+        Gdiplus::GdiplusStartupInput input;  // version 1, no debug callback, background thread
+        if (Gdiplus::GdiplusStartup(&m_token, &input, nullptr) != Gdiplus::Ok) m_token = 0;
+    }
+    ~GdiplusSession() {
+        if (m_token != 0) Gdiplus::GdiplusShutdown(m_token);
+    }
+    GdiplusSession(const GdiplusSession&) = delete;
+    GdiplusSession& operator=(const GdiplusSession&) = delete;
+    bool ok() const { return m_token != 0; }
+
+private:
+    ULONG_PTR m_token = 0;
+};
+
+// The resource's bytes in a new memory stream; null when the resource is missing.
+IStream* PngResourceStream(HINSTANCE module, UINT id) {
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), L"PNG");
+    if (found == nullptr) return nullptr;
+    const DWORD size = SizeofResource(module, found);
+    HGLOBAL loaded = LoadResource(module, found);
+    const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+    if (bytes == nullptr || size == 0) return nullptr;
+    IStream* stream = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)) || stream == nullptr) return nullptr;
+    ULONG written = 0;
+    if (FAILED(stream->Write(bytes, size, &written)) || written != size) {
+        stream->Release();
+        return nullptr;
+    }
+    LARGE_INTEGER start{};
+    stream->Seek(start, STREAM_SEEK_SET, nullptr);
+    return stream;
+}
+
+HBITMAP NewSection(int width, int height, void** bits) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;  // bottom-up
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+    ReleaseDC(nullptr, screen);
+    return section;
+}
+
+}  // namespace
+
+HBITMAP ConvertToKeyedBitmap(Gdiplus::GpBitmap* bitmap, COLORREF key) {
+    if (bitmap == nullptr) return nullptr;
+    UINT width = 0, height = 0;
+    gp::GdipGetImageWidth(bitmap, &width);
+    gp::GdipGetImageHeight(bitmap, &height);
+    if (width == 0 || height == 0 || width > 0x7FFF || height > 0x7FFF) return nullptr;
+    void* bits = nullptr;
+    HBITMAP section = NewSection(static_cast<int>(width), static_cast<int>(height), &bits);
+    if (section == nullptr || bits == nullptr) {
+        if (section != nullptr) DeleteObject(section);
+        return nullptr;
+    }
+    Gdiplus::GpRect rect(0, 0, static_cast<INT>(width), static_cast<INT>(height));
+    Gdiplus::BitmapData data{};
+    if (gp::GdipBitmapLockBits(bitmap, &rect, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) != Gdiplus::Ok ||
+        data.Scan0 == nullptr) {
+        DeleteObject(section);
+        return nullptr;
+    }
+    vorn::skin::ConvertToKeyedPixels(static_cast<const uint8_t*>(data.Scan0), data.Stride, static_cast<int>(width),
+                                     static_cast<int>(height), key, static_cast<uint8_t*>(bits));
+    gp::GdipBitmapUnlockBits(bitmap, &data);
+    GdiFlush();
+    return section;
+}
+
+HBITMAP LoadSkinBitmap(HINSTANCE module, UINT id) {
+    if (module == nullptr) return nullptr;
+    GdiplusSession session;
+    if (HBITMAP plain = LoadBitmapW(module, MAKEINTRESOURCEW(id)); plain != nullptr) return plain;
+    if (!session.ok()) return nullptr;
+    IStream* stream = PngResourceStream(module, id);
+    if (stream == nullptr) return nullptr;
+    Gdiplus::GpBitmap* bitmap = nullptr;
+    HBITMAP result = nullptr;
+    if (gp::GdipCreateBitmapFromStream(stream, &bitmap) == Gdiplus::Ok && bitmap != nullptr) {
+        result = ConvertToKeyedBitmap(bitmap, kSkinKeyColour);
+        if (result == nullptr) gp::GdipCreateHBITMAPFromBitmap(bitmap, &result, 0xFFFF00FF);
+        gp::GdipDisposeImage(bitmap);
+    }
+    stream->Release();
+    return result;
+}
+
+Gdiplus::GpImage* LoadPngResourceImage(HINSTANCE module, UINT id) {
+    if (module == nullptr) return nullptr;
+    IStream* stream = PngResourceStream(module, id);
+    if (stream == nullptr) return nullptr;
+    Gdiplus::GpImage* image = nullptr;
+    if (gp::GdipLoadImageFromStream(stream, &image) != Gdiplus::Ok) image = nullptr;
+    // GDI+ may read the stream lazily; the image holds its own reference to it.
+    stream->Release();
+    return image;
+}
+
+HBITMAP LoadImageFileBitmap(const wchar_t* path, int& width, int& height) {
+    width = height = 0;
+    if (path == nullptr || *path == L'\0') return nullptr;
+    // Started once and kept for the process: pictures are loaded again and again.
+    static GdiplusSession session;
+    if (!session.ok()) return nullptr;
+    Gdiplus::GpImage* image = nullptr;
+    if (gp::GdipLoadImageFromFile(path, &image) != Gdiplus::Ok || image == nullptr) return nullptr;
+    UINT w = 0, h = 0;
+    gp::GdipGetImageWidth(image, &w);
+    gp::GdipGetImageHeight(image, &h);
+    HBITMAP section = nullptr;
+    if (w > 0 && h > 0 && w <= 0x7FFF && h <= 0x7FFF) {
+        void* bits = nullptr;
+        section = NewSection(static_cast<int>(w), static_cast<int>(h), &bits);
+    }
+    if (section != nullptr) {
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, section);
+        RECT all{0, 0, static_cast<LONG>(w), static_cast<LONG>(h)};
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        Gdiplus::GpGraphics* graphics = nullptr;
+        if (gp::GdipCreateFromHDC(dc, &graphics) == Gdiplus::Ok && graphics != nullptr) {
+            gp::GdipDrawImageRectI(graphics, image, 0, 0, static_cast<INT>(w), static_cast<INT>(h));
+            gp::GdipDeleteGraphics(graphics);
+        }
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        width = static_cast<int>(w);
+        height = static_cast<int>(h);
+    }
+    gp::GdipDisposeImage(image);
+    return section;
+}
+
+void PaintParentBackground(CWnd* control, HDC dc) {
+    if (control == nullptr || control->m_hWnd == nullptr || dc == nullptr) return;
+    HWND parent = GetParent(control->m_hWnd);
+    if (parent == nullptr) return;
+    RECT mine{}, theirs{};
+    GetWindowRect(control->m_hWnd, &mine);
+    GetWindowRect(parent, &theirs);
+    POINT old{};
+    SetWindowOrgEx(dc, mine.left - theirs.left, mine.top - theirs.top, &old);
+    SendMessageW(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    SetWindowOrgEx(dc, old.x, old.y, nullptr);
+}
+
+CMemoryCanvas::CMemoryCanvas(HDC reference, int width, int height) : m_width(width), m_height(height) {
+    m_dc = CreateCompatibleDC(reference);
+    if (m_dc == nullptr || width <= 0 || height <= 0) return;
+    // Compatible with the screen, not with `reference`: a memory DC as reference would
+    // give a monochrome bitmap.
+    HDC screen = GetDC(nullptr);
+    m_bitmap = CreateCompatibleBitmap(screen, width, height);
+    ReleaseDC(nullptr, screen);
+    if (m_bitmap != nullptr) m_old = SelectObject(m_dc, m_bitmap);
+}
+
+CMemoryCanvas::~CMemoryCanvas() {
+    if (m_old != nullptr) SelectObject(m_dc, m_old);
+    if (m_bitmap != nullptr) DeleteObject(m_bitmap);
+    if (m_dc != nullptr) DeleteDC(m_dc);
+}
+
+void CMemoryCanvas::CopyTo(HDC target, int x, int y) const {
+    if (m_bitmap != nullptr && target != nullptr) BitBlt(target, x, y, m_width, m_height, m_dc, 0, 0, SRCCOPY);
+}
+
+CBitmapSource::CBitmapSource(HBITMAP bitmap) {
+    BITMAP info{};
+    if (bitmap == nullptr || GetObjectW(bitmap, sizeof info, &info) == 0) return;
+    m_dc = CreateCompatibleDC(nullptr);
+    if (m_dc == nullptr) return;
+    m_old = SelectObject(m_dc, bitmap);
+    m_width = info.bmWidth;
+    m_height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
+}
+
+CBitmapSource::~CBitmapSource() {
+    if (m_dc == nullptr) return;
+    if (m_old != nullptr) SelectObject(m_dc, m_old);
+    DeleteDC(m_dc);
+}

@@ -1,0 +1,75 @@
+#pragma once
+// Skin pictures: PNG resources (or BITMAP resources of the same id) and image files turned
+// into GDI bitmaps with magenta as the transparent colour, and the conventions every
+// skinned control shares: the key colour, double-buffered painting, and painting the
+// parent's background under a control.
+#include <windows.h>
+
+class CWnd;
+
+namespace Gdiplus {
+class GpBitmap;
+class GpImage;
+}  // namespace Gdiplus
+
+// Magenta: transparent wherever a skin picture is drawn.
+inline constexpr COLORREF kSkinKeyColour = RGB(255, 0, 255);
+
+// The picture with this id as a new bitmap owned by the caller: a BITMAP resource if there
+// is one, else the PNG resource decoded and keyed. Null when neither exists or decoding fails.
+HBITMAP LoadSkinBitmap(HINSTANCE module, UINT id);
+
+// A 32-bit bottom-up section of the GDI+ bitmap: transparent pixels carry the key colour,
+// partly transparent ones are blended over white. Null on failure.
+HBITMAP ConvertToKeyedBitmap(Gdiplus::GpBitmap* bitmap, COLORREF key);
+
+// An image file (PNG, JPEG, ...) drawn over white into a new bitmap; its size in width and
+// height. Null (and zero sizes) when the file cannot be read.
+HBITMAP LoadImageFileBitmap(const wchar_t* path, int& width, int& height);
+
+// Opens the PNG resource as a GDI+ image (for pictures that keep their alpha channel, such
+// as the login background). The caller disposes of it with GdipDisposeImage; GDI+ must be
+// running. Null when the resource is missing or cannot be decoded.
+Gdiplus::GpImage* LoadPngResourceImage(HINSTANCE module, UINT id);
+
+// Paints the parent's background under the control into the control's buffer dc, by
+// asking the parent to erase into it with the origin moved to the control's position.
+void PaintParentBackground(CWnd* control, HDC dc);
+
+// A memory DC with a compatible bitmap selected: the buffer of one double-buffered paint.
+class CMemoryCanvas {
+public:
+    CMemoryCanvas(HDC reference, int width, int height);
+    ~CMemoryCanvas();
+    CMemoryCanvas(const CMemoryCanvas&) = delete;
+    CMemoryCanvas& operator=(const CMemoryCanvas&) = delete;
+
+    HDC dc() const { return m_dc; }
+    bool ok() const { return m_bitmap != nullptr; }
+    // Copies the whole buffer to (x, y) of target.
+    void CopyTo(HDC target, int x = 0, int y = 0) const;
+
+private:
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_old = nullptr;
+    int m_width = 0, m_height = 0;
+};
+
+// A bitmap selected into a memory DC for reading, released with the holder.
+class CBitmapSource {
+public:
+    explicit CBitmapSource(HBITMAP bitmap);
+    ~CBitmapSource();
+    CBitmapSource(const CBitmapSource&) = delete;
+    CBitmapSource& operator=(const CBitmapSource&) = delete;
+    HDC dc() const { return m_dc; }
+    int width() const { return m_width; }
+    int height() const { return m_height; }
+    bool ok() const { return m_dc != nullptr && m_width > 0; }
+
+private:
+    HDC m_dc = nullptr;
+    HGDIOBJ m_old = nullptr;
+    int m_width = 0, m_height = 0;
+};
