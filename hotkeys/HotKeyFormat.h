@@ -1,0 +1,44 @@
+#pragma once
+// The hot-key pair (virtual-key code, modifier bits), its stored text and its display text.
+// The stored text is all that the launcher, the game windows and the settings dialog share
+// about hot keys, so it is read and written in one place.
+#include <string>
+#include <string_view>
+
+namespace vorn {
+
+inline constexpr int kModAlt = 1;
+inline constexpr int kModCtrl = 2;
+inline constexpr int kModShift = 4;
+
+struct HotKey {
+    int code = 0;       // virtual-key code; 0 = no hot key
+    int modifiers = 0;  // kModAlt | kModCtrl | kModShift
+    friend bool operator==(const HotKey&, const HotKey&) = default;
+};
+
+// Stored text: "<modifiers>,<code>", both read like _wtoi. Text without a comma is all
+// modifiers (code 0); text without digits reads as 0.
+HotKey ParseHotKeyText(std::u16string_view stored);
+std::u16string StoreHotKeyText(int code, int modifiers);
+
+// Display text: "无" for code 0; otherwise the "Ctrl  +  ", "Shift  +  ", "Alt  +  "
+// prefixes in that order followed by the key's name. The settings dialog reads the
+// modifiers back from these words and an unfinished entry from a trailing space.
+std::u16string FormatHotKeyText(int code, int modifiers);
+inline constexpr char16_t kNoHotKeyText[] = u"无";
+inline constexpr char16_t kCtrlPrefix[] = u"Ctrl  +  ";
+inline constexpr char16_t kShiftPrefix[] = u"Shift  +  ";
+inline constexpr char16_t kAltPrefix[] = u"Alt  +  ";
+
+// Name of a key (at most 15 characters); empty for every code without a name.
+std::u16string_view KeyName(int code);
+
+// Whether a key may be the main key of a hot key. Tab is not among them: only the
+// window-switch key allows it, and that is the settings dialog's business.
+bool IsHotKeyCode(int code);
+
+// A key-down of `code` with the modifier set held at that moment.
+bool HotKeyMatches(const HotKey& hotKey, int code, int modifiersDown);
+
+}  // namespace vorn
