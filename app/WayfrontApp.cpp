@@ -1,17 +1,22 @@
 #include "app/WayfrontApp.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <string>
 #include <vector>
 
+#include "app/BuildSettings.h"
+#include "app/CounterPing.h"
 #include "app/CrashDump.h"
+#include "app/Install.h"
 #include "app/Locations.h"
 #include "app/RunMode.h"
 #include "app/Settings.h"
 #include "maintenance/FileHelpers.h"
 #include "maintenance/PathRules.h"
+#include "online/UpdateCheck.h"
 
 HWND g_hLauncherWnd = nullptr;
 int g_nLauncherTabs = 0;
@@ -27,6 +32,8 @@ struct GdiplusStartupInput {
 };
 extern "C" int WINAPI GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInput* input, void* output);
 extern "C" void WINAPI GdiplusShutdown(ULONG_PTR token);
+
+constexpr DWORD kPingGraceMs = 30000;
 
 std::u16string UpperCased(std::wstring text) {
     if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
@@ -93,9 +100,29 @@ BOOL CWayfront3App::InitInstance() {
     GdiplusStartupInput gdiplus{1, nullptr, FALSE, FALSE};
     GdiplusStartup(&m_gdiplusToken, &gdiplus, nullptr);
 
-    // No role of this build keeps the process running yet: each mode ends here quietly.
-    (void)mode;
-    return FALSE;
+    switch (mode) {
+    case vorn::MODE_INSTALL:
+        vorn::InstallToDataFolder();
+        vorn::WriteDisableDays();
+        vorn::CountRunAndPing(vorn::COUNTER_INSTALL);
+        WaitForSingleObject(m_hPingDone, INFINITE);
+        return FALSE;
+    case vorn::MODE_PARTNER:
+        ShellExecuteW(nullptr, L"open", vorn::build::kPartnerHome, nullptr, nullptr, SW_SHOWMAXIMIZED);
+        vorn::CountRunAndPing(vorn::COUNTER_PARTNER);
+        WaitForSingleObject(m_hPingDone, INFINITE);
+        return FALSE;
+    case vorn::MODE_SHORTCUT:
+    case vorn::MODE_INSTALLED:
+        vorn::CountRunAndPing(vorn::COUNTER_GAME);
+        // No launcher window keeps this process alive yet, so let the report finish
+        // instead of cutting it off at exit.
+        WaitForSingleObject(m_hPingDone, kPingGraceMs);
+        return FALSE;
+    default:
+        // The game-window roles are not part of this build yet: they end quietly.
+        return FALSE;
+    }
 }
 
 int CWayfront3App::ExitInstance() {
