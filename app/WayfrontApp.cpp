@@ -17,6 +17,7 @@
 #include "maintenance/FileHelpers.h"
 #include "maintenance/PathRules.h"
 #include "online/UpdateCheck.h"
+#include "skin/MessageBox.h"
 
 HWND g_hLauncherWnd = nullptr;
 int g_nLauncherTabs = 0;
@@ -97,8 +98,30 @@ BOOL CWayfront3App::InitInstance() {
     m_hPingStarted = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     m_hPingDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 
+    // The skinned boxes of the one-shot runs draw PNG pictures, which need GDI+: start it
+    // before them.
     GdiplusStartupInput gdiplus{1, nullptr, FALSE, FALSE};
     GdiplusStartup(&m_gdiplusToken, &gdiplus, nullptr);
+
+    switch (mode) {
+    case vorn::MODE_UNINSTALL:
+        if (ShowMessage(4, vorn::build::kWindowTitle, L"确定要移除 VornMirelund登录器吗？", nullptr) == IDYES) {
+            vorn::Uninstall();
+            WaitForSingleObject(m_hPingDone, INFINITE);
+        }
+        return FALSE;
+    case vorn::MODE_UPDATE:
+        // The download runs whatever the forced check found.
+        vorn::CheckForUpdate(true, m_szUpdAddr, m_szUpdKey);
+        if (FinishUpdate()) return FALSE;
+        break;
+    case vorn::MODE_INSTALL:
+    case vorn::MODE_SHORTCUT:
+        if (vorn::CheckForUpdate(false, m_szUpdAddr, m_szUpdKey) != 0 && FinishUpdate()) return FALSE;
+        break;
+    default:
+        break;
+    }
 
     switch (mode) {
     case vorn::MODE_INSTALL:
@@ -123,6 +146,13 @@ BOOL CWayfront3App::InitInstance() {
         // The game-window roles are not part of this build yet: they end quietly.
         return FALSE;
     }
+}
+
+bool CWayfront3App::FinishUpdate() {
+    if (!vorn::RunUpdateDownload(m_dlgUpdate, m_szUpdAddr, m_szUpdKey)) return false;
+    StartProgramCopy(nullptr);
+    vorn::WriteUpdateTime();
+    return true;
 }
 
 int CWayfront3App::ExitInstance() {
