@@ -42,8 +42,8 @@ BOOL CPrgsDlg::OnInitDialog() {
     m_nBtnSpacing = 0;
     SetTitle(L"版本更新中...");
     HINSTANCE module = AfxGetInstanceHandle();
-    HBITMAP close = vorn::LoadSkinBitmap(module, IDB_PNG_CLOSE);
-    SetSkin(vorn::LoadSkinBitmap(module, IDB_PNG_DIALOG_BACK), 0, 1, close, nullptr, nullptr, nullptr);
+    HBITMAP close = LoadSkinBitmap(module, IDB_PNG_CLOSE);
+    SetSkin(LoadSkinBitmap(module, IDB_PNG_DIALOG_BACK), 0, 1, close, nullptr, nullptr, nullptr);
     if (close != nullptr) DeleteObject(close);  // the close strip is copied by SetSkin
 
     RECT desktop{}, own{};
@@ -52,8 +52,8 @@ BOOL CPrgsDlg::OnInitDialog() {
     const int width = own.right - own.left, height = own.bottom - own.top;
     SetWindowPos(m_hWnd, HWND_TOPMOST, desktop.left + (desktop.right - desktop.left - width) / 2,
                  desktop.top + (desktop.bottom - desktop.top - height) / 2, 0, 0, SWP_NOSIZE);
-    m_progress.SetImages(vorn::LoadSkinBitmap(module, IDB_PNG_PROGRESS_TROUGH),
-                         vorn::LoadSkinBitmap(module, IDB_PNG_PROGRESS_FILL));
+    m_progress.SetImages(LoadSkinBitmap(module, IDB_PNG_PROGRESS_TROUGH),
+                         LoadSkinBitmap(module, IDB_PNG_PROGRESS_FILL));
 
     m_bSuccess = FALSE;
     m_hDownloadThread = CreateThread(nullptr, 0, &CPrgsDlg::DownloadThread, this, 0, nullptr);

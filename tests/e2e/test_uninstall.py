@@ -25,20 +25,21 @@ class UninstallTests(harness.WineTestCase):
         self.service.wait_for_requests(path="/active.htm", count=1, timeout=30)
         return harness.prefix_path(*harness.DATA_FOLDER, "Zelqa7.exe")
 
-    def answer_box(self, text_part, button):
-        """Waits for a message box whose text contains text_part and clicks a button."""
+    def answer_box(self, buttons, button):
+        """Waits for a visible box titled as the program whose buttons are exactly these
+        (the text itself is painted, not a control) and clicks one of them."""
         deadline = time.monotonic() + 30
         while time.monotonic() < deadline:
             code, boxes = harness.probe("find", "--title", "Vorn - Mirelund", "--visible")
             for box in boxes:
                 _, children = harness.probe("children", box["hwnd"])
-                if any(text_part in c["title"] for c in children) or text_part in box["title"]:
-                    buttons = [c for c in children if c["title"] == button]
-                    self.assertTrue(buttons, children)
-                    harness.probe("post", buttons[0]["hwnd"], BM_CLICK, 0, 0)
-                    return children
+                captions = [c["title"] for c in children if c["visible"] and c["title"]]
+                if captions == buttons:
+                    target = [c for c in children if c["title"] == button][0]
+                    harness.probe("post", target["hwnd"], BM_CLICK, 0, 0)
+                    return box
             time.sleep(0.2)
-        self.fail(f"no message box saying {text_part!r}")
+        self.fail(f"no message box with the buttons {buttons!r}")
 
     def run_in_background(self, exe, *args):
         outcome = {}
@@ -49,8 +50,8 @@ class UninstallTests(harness.WineTestCase):
     def test_yes_removes_the_program_and_the_batch_deletes_the_executable(self):
         installed = self.install()
         runner, outcome = self.run_in_background(installed, "/uninst")
-        self.answer_box("确定要移除", "是")
-        self.answer_box("已成功移除", "确定")
+        self.answer_box(["是", "否"], "是")
+        self.answer_box(["确定"], "确定")
         runner.join(120)
         self.assertEqual(outcome["r"].code, 0, outcome["r"].output)
 
@@ -75,8 +76,8 @@ class UninstallTests(harness.WineTestCase):
         exe = os.path.join(folder, "Zelqa7.exe")
         shutil.copy(harness.EXE, exe)
         runner, outcome = self.run_in_background(exe, "/uninst")
-        self.answer_box("确定要移除", "是")
-        self.answer_box("已成功移除", "确定")
+        self.answer_box(["是", "否"], "是")
+        self.answer_box(["确定"], "确定")
         runner.join(120)
         deadline = time.monotonic() + 60
         while os.path.exists(folder) and time.monotonic() < deadline:
@@ -86,7 +87,7 @@ class UninstallTests(harness.WineTestCase):
     def test_no_keeps_everything(self):
         installed = self.install()
         runner, outcome = self.run_in_background(installed, "/uninst")
-        self.answer_box("确定要移除", "否")
+        self.answer_box(["是", "否"], "否")
         runner.join(60)
         self.assertEqual(outcome["r"].code, 0)
         self.assertTrue(os.path.exists(installed))
