@@ -15,7 +15,6 @@
 #include "app/Shortcuts.h"
 #include "app/WayfrontApp.h"
 #include "maintenance/FileHelpers.h"
-#include "skin/MessageBox.h"
 
 namespace vorn {
 
@@ -98,15 +97,6 @@ BOOL WriteSelfDeleteBatch() {
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return TRUE;
-}
-
-void Uninstall() {
-    SHDeleteKeyW(HKEY_LOCAL_MACHINE, settings::kRegKey);
-    RemoveShortcuts();
-    WriteSelfDeleteBatch();
-    CountRunAndPing(COUNTER_UNINSTALL);
-    ShowMessage(0, build::kWindowTitle,
-                L"Vorn - Mirelund已成功移除，部分文件将在程序退出\r\n或计算机重启后自行删除", nullptr);
 }
 
 }  // namespace vorn

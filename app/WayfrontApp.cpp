@@ -1,18 +1,22 @@
 #include "app/WayfrontApp.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <string>
 #include <vector>
 
 #include "app/BuildSettings.h"
+#include "app/CounterPing.h"
 #include "app/CrashDump.h"
+#include "app/Install.h"
 #include "app/Locations.h"
 #include "app/RunMode.h"
 #include "app/Settings.h"
 #include "maintenance/FileHelpers.h"
 #include "maintenance/PathRules.h"
+#include "online/UpdateCheck.h"
 #include "skin/MessageBox.h"
 
 HWND g_hLauncherWnd = nullptr;
@@ -29,6 +33,8 @@ struct GdiplusStartupInput {
 };
 extern "C" int WINAPI GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInput* input, void* output);
 extern "C" void WINAPI GdiplusShutdown(ULONG_PTR token);
+
+constexpr DWORD kPingGraceMs = 30000;
 
 std::u16string UpperCased(std::wstring text) {
     if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
@@ -92,18 +98,61 @@ BOOL CWayfront3App::InitInstance() {
     m_hPingStarted = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     m_hPingDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 
+    // The skinned boxes of the one-shot runs draw PNG pictures, which need GDI+: start it
+    // before them.
     GdiplusStartupInput gdiplus{1, nullptr, FALSE, FALSE};
     GdiplusStartup(&m_gdiplusToken, &gdiplus, nullptr);
 
-    if (mode == vorn::MODE_UNINSTALL) {
-        // The question comes first; "否" and the close button end the process.
-        if (ShowMessage(4, vorn::build::kWindowTitle, L"确定要移除 VornMirelund登录器吗？", nullptr) != IDYES) return FALSE;
-        // UNINSTALL CALL POINT: the removal itself is not built yet; "是" ends here too.
+    switch (mode) {
+    case vorn::MODE_UNINSTALL:
+        if (ShowMessage(4, vorn::build::kWindowTitle, L"确定要移除 VornMirelund登录器吗？", nullptr) == IDYES) {
+            vorn::Uninstall();
+            WaitForSingleObject(m_hPingDone, INFINITE);
+        }
         return FALSE;
+    case vorn::MODE_UPDATE:
+        // The download runs whatever the forced check found.
+        vorn::CheckForUpdate(true, m_szUpdAddr, m_szUpdKey);
+        if (FinishUpdate()) return FALSE;
+        break;
+    case vorn::MODE_INSTALL:
+    case vorn::MODE_SHORTCUT:
+        if (vorn::CheckForUpdate(false, m_szUpdAddr, m_szUpdKey) != 0 && FinishUpdate()) return FALSE;
+        break;
+    default:
+        break;
     }
 
-    // No other role of this build keeps the process running yet: each mode ends here quietly.
-    return FALSE;
+    switch (mode) {
+    case vorn::MODE_INSTALL:
+        vorn::InstallToDataFolder();
+        vorn::WriteDisableDays();
+        vorn::CountRunAndPing(vorn::COUNTER_INSTALL);
+        WaitForSingleObject(m_hPingDone, INFINITE);
+        return FALSE;
+    case vorn::MODE_PARTNER:
+        ShellExecuteW(nullptr, L"open", vorn::build::kPartnerHome, nullptr, nullptr, SW_SHOWMAXIMIZED);
+        vorn::CountRunAndPing(vorn::COUNTER_PARTNER);
+        WaitForSingleObject(m_hPingDone, INFINITE);
+        return FALSE;
+    case vorn::MODE_SHORTCUT:
+    case vorn::MODE_INSTALLED:
+        vorn::CountRunAndPing(vorn::COUNTER_GAME);
+        // No launcher window keeps this process alive yet, so let the report finish
+        // instead of cutting it off at exit.
+        WaitForSingleObject(m_hPingDone, kPingGraceMs);
+        return FALSE;
+    default:
+        // The game-window roles are not part of this build yet: they end quietly.
+        return FALSE;
+    }
+}
+
+bool CWayfront3App::FinishUpdate() {
+    if (!vorn::RunUpdateDownload(m_dlgUpdate, m_szUpdAddr, m_szUpdKey)) return false;
+    StartProgramCopy(nullptr);
+    vorn::WriteUpdateTime();
+    return true;
 }
 
 int CWayfront3App::ExitInstance() {

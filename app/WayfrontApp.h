@@ -5,6 +5,7 @@
 #include <string>
 
 #include "framework/WinApp.h"
+#include "online/ProgressDialog.h"
 
 // Set by GetRunMode from "/newgm" and "/gmhall": the launcher main window that started
 // this process, and its tab count at that moment.
@@ -26,12 +27,19 @@ public:
     BOOL InitInstance() override;
     int ExitInstance() override;
 
+    CPrgsDlg m_dlgUpdate;              // the update progress dialog
     ULONG_PTR m_gdiplusToken = 0;
     wchar_t m_szUpdAddr[512] = {};     // download address of the new executable
     HANDLE m_hPingStarted = nullptr;   // set once a ping thread has copied its address
     HANDLE m_hPingDone = nullptr;      // set when a ping's request has finished
     std::wstring m_strPageTitle;       // title of the page the game window shows
     std::wstring m_strPageUrl;         // its current address
+    wchar_t m_szUpdKey[64] = {};       // version key the configuration names
+
+private:
+    // Downloads, verifies and swaps in the new executable, starts it and records the
+    // time; TRUE when this process should end.
+    bool FinishUpdate();
 };
 
 CWayfront3App* GetWayfrontApp();

@@ -118,7 +118,7 @@ BOOL FetchUpdateConfig(char* key, wchar_t* updAddr) {
     return TRUE;
 }
 
-int CheckForUpdate(bool forced, wchar_t* updAddr) {
+int CheckForUpdate(bool forced, wchar_t* updAddr, wchar_t* updKey) {
     if (!forced) {
         const int mode = GetRunMode();
         if (mode == MODE_INSTALL || mode == MODE_PARTNER || mode == MODE_UNINSTALL || mode == MODE_NEWGM) return 0;
@@ -126,12 +126,13 @@ int CheckForUpdate(bool forced, wchar_t* updAddr) {
     }
     char configuredKey[64] = {};
     if (!FetchUpdateConfig(configuredKey, updAddr) || configuredKey[0] == '\0') return 0;
-    // Without a readable executable there is nothing to compare: no update.
-    const std::wstring localKey = MakeVersionKey();
-    if (localKey.empty()) return 0;
     wchar_t wideKey[64] = {};
     MultiByteToWideChar(CP_ACP, 0, configuredKey, -1, wideKey, 64);
     wideKey[63] = L'\0';
+    if (updKey != nullptr) lstrcpynW(updKey, wideKey, 64);
+    // Without a readable executable there is nothing to compare: no update.
+    const std::wstring localKey = MakeVersionKey();
+    if (localKey.empty()) return 0;
     return SameVersionKey(ToU16(localKey), ToU16(wideKey)) ? 0 : 1;
 }
 

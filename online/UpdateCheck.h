@@ -20,8 +20,9 @@ BOOL FetchUpdateConfig(char* key /* [64] */, wchar_t* updAddr /* [512] */);
 
 // 0 when no update is to be made (same release, not due, configuration not read, empty
 // key, or the running executable cannot be read); non-zero otherwise. updAddr receives
-// the configured download address whenever the configuration was read.
-int CheckForUpdate(bool forced, wchar_t* updAddr /* [512] */);
+// the configured download address, and updKey (when given) the configured version key,
+// whenever the configuration was read.
+int CheckForUpdate(bool forced, wchar_t* updAddr /* [512] */, wchar_t* updKey /* [64] */ = nullptr);
 
 BOOL IsUpdateDue();
 BOOL IsDisabledDay(unsigned weekday);

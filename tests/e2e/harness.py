@@ -80,3 +80,42 @@ class WineTestCase(unittest.TestCase):
 
     def tearDown(self):
         shutil.rmtree(self.scratch, ignore_errors=True)
+
+
+def read_ini(path):
+    """Key/value pairs of an INI file in UTF-16 (with its mark) or the ANSI code page."""
+    with open(path, "rb") as f:
+        raw = f.read()
+    text = raw.decode("utf-16") if raw.startswith(b"\xff\xfe") else raw.decode("gbk", "replace")
+    values = {}
+    for line in text.splitlines():
+        if "=" in line:
+            key, value = line.split("=", 1)
+            values[key.strip()] = value.strip()
+    return values
+
+
+def lnk_info(path):
+    """The fields that lnkinfo (an independent reader of shortcut files) prints."""
+    out = subprocess.run(["lnkinfo", path], stdout=subprocess.PIPE, check=True).stdout.decode("utf-8", "replace")
+    fields = {}
+    for line in out.splitlines():
+        if ":" in line and line.startswith("\t") and not line.startswith("\t\t"):
+            key, value = line.split(":", 1)
+            fields[key.strip()] = value.strip()
+    return fields
+
+
+def registry_value(key, name):
+    """The value's data as reg.exe prints it, or None."""
+    r = run_windows("reg", "query", key, "/v", name, timeout=60)
+    for line in r.output.splitlines():
+        parts = line.split()
+        if len(parts) >= 3 and parts[0] == name:
+            return parts[2]
+    return None
+
+
+DATA_FOLDER = ("ProgramData", "Vorn", "GameLogin")
+DESKTOP = ("users", "Public", "Desktop")
+START_MENU = ("ProgramData", "Microsoft", "Windows", "Start Menu", "Programs", "Vorn登录器")

@@ -1,0 +1,100 @@
+"""The update run (/update) of an installed launcher against the stand-in service: the
+download under the real progress dialog, the verified swap, the new executable started,
+and every way it can go wrong leaving a runnable launcher behind."""
+import os
+import shutil
+import subprocess
+import threading
+import time
+
+from tests.e2e import harness
+from tools.standin import StandInService
+
+REG_KEY = r"HKLM\Software\Vorn\GameLogin\Zelqa7"
+RELEASE_PATH = "/files/NewRelease.exe"
+
+
+class UpdateTests(harness.WineTestCase):
+    def setUp(self):
+        super().setUp()
+        harness.reset_prefix()
+        self.service = StandInService(port=harness.service_port()).start()
+        self.addCleanup(self.service.stop)
+        folder = harness.prefix_path(*harness.DATA_FOLDER)
+        os.makedirs(folder, exist_ok=True)
+        self.installed = os.path.join(folder, "Zelqa7.exe")
+        shutil.copy(harness.EXE, self.installed)
+        with open(harness.EXE, "rb") as f:
+            self.current = f.read()
+        # Another release: the same program with data appended, so it runs and has
+        # another digest.
+        self.release = self.current + b"\0release 3.0.0.2\0" * 64
+
+    def run_update(self, timeout=120):
+        return harness.run_windows(self.installed, "/update", timeout=timeout)
+
+    def installed_bytes(self):
+        with open(self.installed, "rb") as f:
+            return f.read()
+
+    def beside(self, name):
+        return os.path.join(os.path.dirname(self.installed), name)
+
+    def test_a_new_release_is_downloaded_verified_swapped_and_started(self):
+        self.service.set_update_config(self.release, self.service.url(RELEASE_PATH), serve_exe_at=RELEASE_PATH)
+        result = self.run_update()
+        self.assertEqual(result.code, 0, result.output)
+        self.assertEqual(self.installed_bytes(), self.release)
+        self.assertTrue(os.path.exists(self.beside("OldZelqa7.exe")))
+        self.assertFalse(os.path.exists(self.beside("NewZelqa7.exe")))
+        self.assertFalse(os.path.exists(self.beside("ConfigZelqa7.htm")))
+        self.assertIsNotNone(harness.registry_value(REG_KEY, "UpdTime"))
+        # The new executable was started without arguments and runs as the installed
+        # launcher, which reports its start.
+        [started] = self.service.wait_for_requests(path="/active.htm", count=1, timeout=30)
+        self.assertEqual(started.query, "tag=zelqa7&ver=3.0.0.1&count=1")
+        paths = [r.path for r in self.service.requests()]
+        self.assertEqual(paths[:2], ["/update/ConfigZelqa7.htm", RELEASE_PATH])
+
+    def assert_untouched(self, result):
+        self.assertEqual(result.code, 0, result.output)
+        self.assertEqual(self.installed_bytes(), self.current)
+        self.assertFalse(os.path.exists(self.beside("OldZelqa7.exe")))
+        self.assertFalse(os.path.exists(self.beside("NewZelqa7.exe")))
+        self.assertIsNone(harness.registry_value(REG_KEY, "UpdTime"))
+
+    def test_a_damaged_download_replaces_nothing(self):
+        self.service.set_update_config(self.release, self.service.url(RELEASE_PATH))
+        self.service.put_file(RELEASE_PATH, self.release[:-1] + b"!")
+        self.assert_untouched(self.run_update())
+        # The launcher left behind still runs.
+        self.assertEqual(harness.run_windows(self.installed, "/gmhall", "/0").code, 0)
+
+    def test_a_short_download_replaces_nothing(self):
+        self.service.set_update_config(self.release, self.service.url(RELEASE_PATH), serve_exe_at=RELEASE_PATH)
+        self.service.set_fault(RELEASE_PATH, "short_body")
+        self.assert_untouched(self.run_update())
+
+    def test_a_download_from_a_foreign_host_is_never_fetched(self):
+        foreign = f"http://127.0.0.2:{self.service.port}{RELEASE_PATH}"
+        self.service.set_update_config(self.release, foreign, serve_exe_at=RELEASE_PATH)
+        self.assert_untouched(self.run_update())
+        self.assertNotIn(RELEASE_PATH, [r.path for r in self.service.requests()])
+
+    def test_escape_cancels_the_download(self):
+        self.service.set_update_config(self.release, self.service.url(RELEASE_PATH), serve_exe_at=RELEASE_PATH)
+        self.service.set_fault(RELEASE_PATH, "slow", delay=0, chunk=512, interval=0.05)
+        outcome = {}
+        runner = threading.Thread(target=lambda: outcome.setdefault("result", self.run_update(timeout=300)))
+        runner.start()
+        code, found = harness.probe("wait", "--title", "版本更新中...", "--visible", "--timeout", "30000")
+        self.assertEqual(code, 0, "the progress dialog did not appear")
+        dialog = found[0]
+        time.sleep(1.0)
+        harness.probe("post", dialog["hwnd"], 0x0100, 0x0D, 1)  # Enter does nothing
+        time.sleep(0.5)
+        self.assertEqual(harness.probe("info", dialog["hwnd"])[0], 0)
+        harness.probe("post", dialog["hwnd"], 0x0100, 0x1B, 1)  # Escape cancels
+        runner.join(120)
+        self.assertFalse(runner.is_alive())
+        self.assert_untouched(outcome["result"])
