@@ -1,19 +1,23 @@
-// Test main that makes sure the process sees Windows XP: when the prefix reports a later
-// version, it sets Wine's per-program version for this executable, runs itself again with
-// the same command line and output, and removes the setting afterwards.
-#include <gtest/gtest.h>
+#include "XpRelaunch.h"
+
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 
-#include "sound/SoundMuteState.h"
+namespace vorn::testing_rig {
 
 namespace {
-
 constexpr wchar_t kChildMark[] = L"VORN_XP_CHILD";
+}
 
-int RunAsXpChild() {
+bool IsXpChild() { return GetEnvironmentVariableW(kChildMark, nullptr, 0) != 0; }
+
+int RunAgainUnderWindowsXp() {
+    if (IsXpChild()) {
+        std::printf("this Wine does not report Windows XP for the program\n");
+        return 2;
+    }
     wchar_t path[MAX_PATH];
     if (!GetModuleFileNameW(nullptr, path, MAX_PATH)) return 2;
     std::wstring name = path;
@@ -44,20 +48,9 @@ int RunAsXpChild() {
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
+    SetEnvironmentVariableW(kChildMark, nullptr);
     RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
     return static_cast<int>(exitCode);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    if (vorn::sound::IsVersion6OrLater()) {
-        if (GetEnvironmentVariableW(kChildMark, nullptr, 0) != 0) {
-            std::printf("this Wine does not report Windows XP for the program\n");
-            return 2;
-        }
-        return RunAsXpChild();
-    }
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
+}  // namespace vorn::testing_rig

@@ -1,5 +1,5 @@
 // The interception path on the real winmm and dsound functions, in a process that sees
-// Windows XP (see XpRelaunch.cpp). The tests build on each other and run in this order.
+// Windows XP (see XpRelaunch.h). The tests build on each other and run in this order.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <mmsystem.h>
