@@ -98,3 +98,66 @@ class UpdateTests(harness.WineTestCase):
         runner.join(120)
         self.assertFalse(runner.is_alive())
         self.assert_untouched(outcome["result"])
+
+
+def set_binary(name, data):
+    harness.run_windows("reg", "add", REG_KEY, "/v", name, "/t", "REG_BINARY", "/d", data.hex(), "/f", timeout=60)
+
+
+def today_utc():
+    import datetime
+    return datetime.datetime.now(datetime.timezone.utc)
+
+
+class ScheduledCheckTests(UpdateTests):
+    """The shortcut start (/Zelqa7D) checks on its weekly schedule."""
+
+    def run_shortcut(self):
+        result = harness.run_windows(self.installed, "/Zelqa7D", timeout=120)
+        self.assertEqual(result.code, 0, result.output)
+
+    def config_requests(self):
+        return [r for r in self.service.requests() if r.path == "/update/ConfigZelqa7.htm"]
+
+    def weekday(self):
+        return (today_utc().weekday() + 1) % 7  # Sunday = 0
+
+    def test_no_check_on_the_day_of_an_update(self):
+        import struct
+        now = today_utc()
+        set_binary("UpdTime", struct.pack("<8H", now.year, now.month, self.weekday(), now.day, 0, 0, 0, 0))
+        self.service.set_update_config(self.release, self.service.url(RELEASE_PATH), serve_exe_at=RELEASE_PATH)
+        self.run_shortcut()
+        self.assertEqual(self.config_requests(), [])
+        self.assertEqual(self.installed_bytes(), self.current)
+        self.assertEqual([r.query for r in self.service.requests() if r.path == "/active.htm"],
+                         ["tag=zelqa7&ver=3.0.0.1&count=1"])
+
+    def test_no_check_on_a_disabled_weekday(self):
+        today = self.weekday()
+        set_binary("DisableDays", bytes([(today + 1) % 7, today, (today + 2) % 7, 0]))
+        self.service.set_update_config(self.release, self.service.url(RELEASE_PATH), serve_exe_at=RELEASE_PATH)
+        self.run_shortcut()
+        self.assertEqual(self.config_requests(), [])
+
+    def test_other_days_check_and_update(self):
+        today = self.weekday()
+        set_binary("DisableDays", bytes([(today + 1) % 7, (today + 2) % 7, (today + 3) % 7, 0]))
+        self.service.set_update_config(self.release, self.service.url(RELEASE_PATH), serve_exe_at=RELEASE_PATH)
+        self.run_shortcut()
+        self.assertEqual(len(self.config_requests()), 1)
+        self.assertEqual(self.installed_bytes(), self.release)
+
+    def test_the_same_release_is_not_downloaded(self):
+        self.service.set_update_config(self.current, self.service.url(RELEASE_PATH), serve_exe_at=RELEASE_PATH)
+        self.run_shortcut()
+        self.assertEqual(len(self.config_requests()), 1)
+        self.assertNotIn(RELEASE_PATH, [r.path for r in self.service.requests()])
+        self.assertEqual(self.installed_bytes(), self.current)
+
+    # The update-run scenarios of the base class are not repeated here.
+    test_a_new_release_is_downloaded_verified_swapped_and_started = None
+    test_a_damaged_download_replaces_nothing = None
+    test_a_short_download_replaces_nothing = None
+    test_a_download_from_a_foreign_host_is_never_fetched = None
+    test_escape_cancels_the_download = None
