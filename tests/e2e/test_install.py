@@ -40,9 +40,14 @@ class InstallTests(harness.WineTestCase):
         self.assertEqual(install.request_line, "GET /install.htm?tag=zelqa7&ver=3.0.0.1&count=1 HTTP/1.1")
         [active] = self.requests_to("/active.htm")
         self.assertEqual(active.query, "tag=zelqa7&ver=3.0.0.1&count=1")
-        counters = harness.read_ini(harness.prefix_path(*harness.DATA_FOLDER, "Statistic.ini"))
+        ini = harness.prefix_path(*harness.DATA_FOLDER, "Statistic.ini")
+        with open(ini, "rb") as f:
+            self.assertEqual(f.read(2), b"\xff\xfe")  # made Unicode, so later texts survive
+        counters = harness.read_ini(ini)
         self.assertEqual(counters.get("Inst"), "1")
         self.assertEqual(counters.get("Game"), "1")
+        # The install run never looks for an update.
+        self.assertNotIn("/update/ConfigZelqa7.htm", [r.path for r in self.service.requests()])
 
         target = r"C:\ProgramData\Vorn\GameLogin\Zelqa7.exe"
         desktop = harness.lnk_info(harness.prefix_path(*harness.DESKTOP, "VornMirelund登录器.lnk"))
