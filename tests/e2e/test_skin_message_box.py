@@ -68,8 +68,3 @@ class UninstallQuestionTests(harness.WineTestCase):
         self.assertEqual(code, 0)
         self.assertEqual(harness.probe("clickitem", box["hwnd"], 50000)[0], 0)
         self.assert_ends(proc, box)
-
-    def test_yes_ends_quietly_while_the_removal_is_not_built(self):
-        proc, box = self.start()
-        self.assertEqual(harness.probe("clickitem", box["hwnd"], 5000)[0], 0)
-        self.assert_ends(proc, box)

@@ -217,11 +217,11 @@ def glyph_hide(x, y, w, h):
 
 def glyph_menu(x, y, w, h):
     # A small down triangle at the right; the white caption "系统" takes the middle.
-    ax, ay = w - 9, h / 2 - 2
+    ax, ay = w - 5.5, h / 2 - 1.5
     px, py = x + 0.5, y + 0.5
-    if py < ay or py > ay + 5:
+    if py < ay or py > ay + 4:
         return 9.0
-    half = 4.5 * (1 - (py - ay) / 5)
+    half = 3.5 * (1 - (py - ay) / 4)
     return abs(px - ax) - half
 
 

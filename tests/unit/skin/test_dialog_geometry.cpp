@@ -39,12 +39,6 @@ TEST(BackgroundPieces, NineSliceWithCaptionBandCoversTheWindowOnceAndKeepsCorner
     EXPECT_EQ(pieces[5], (Piece{4, 30, 292, 166, 4, 30, 22, 17}));
 }
 
-TEST(BackgroundPieces, NineSliceWithoutCaptionUsesTheBorderOnAllSides) {
-    const auto pieces = BackgroundPieces(100, 80, 30, 30, 3, -1, true);
-    EXPECT_EQ(Covered(pieces).size(), 100u * 80u);
-    EXPECT_EQ(pieces[3], (Piece{0, 3, 3, 74, 0, 3, 3, 24}));
-}
-
 TEST(BackgroundPieces, NaturalSizeKeepsThePictureAndFitsRightAndBottomEdges) {
     // A window wider and taller than its picture: the right edge and bottom move out.
     const auto pieces = BackgroundPieces(300, 180, 250, 150, 3, 0, false);
@@ -136,17 +130,6 @@ TEST(SkinHitTest, EdgeCodesBecomeTheSizingCommands) {
     EXPECT_EQ(SizingCommand(18), 0u);
 }
 
-TEST(TitleAndIcon, TitleIsCentredInTheBandAfterTheIcon) {
-    // Band 30, font height 12: q = (30 - 12 + 1) / 2 = 9, y = 7.
-    EXPECT_EQ(TitleOrigin(true, 4, 30, -12), (Point{25, 7}));
-    EXPECT_EQ(TitleOrigin(false, 4, 30, 12), (Point{9, 7}));
-    // No band, or a font taller than the band: a fixed 4.
-    EXPECT_EQ(TitleOrigin(false, 3, -1, -12), (Point{8, 4}));
-    EXPECT_EQ(TitleOrigin(false, 3, 10, -16), (Point{8, 4}));
-    EXPECT_EQ(IconOrigin(4, 30), (Point{4, 7}));
-    EXPECT_EQ(IconOrigin(3, -1), (Point{3, 6}));
-}
-
 TEST(MaximiseAndRestore, MaximisedFillsTheWorkAreaUpToTheLargestSize) {
     const Rect work{0, 0, 1920, 1040};
     EXPECT_EQ(MaximizedRect(work, 1920, 1040), work);
@@ -155,20 +138,6 @@ TEST(MaximiseAndRestore, MaximisedFillsTheWorkAreaUpToTheLargestSize) {
     EXPECT_EQ(DefaultNormalRect(work), (Rect{240, 130, 1680, 910}));
     // A work area that does not start at the origin (a task bar on the left).
     EXPECT_EQ(DefaultNormalRect(Rect{80, 0, 1360, 800}), (Rect{240, 100, 1200, 700}));
-}
-
-TEST(CaptionButtons, PlacedFromTheRightWithSpacingAndGapsForMissingButtons) {
-    const std::vector<Rect> current{{0, 0, 33, 28}, {0, 0, 27, 28}, {0, 0, 27, 28}};
-    auto placed = PlaceCaptionButtons(500, current, {33, 27, 27}, 0, 2);
-    EXPECT_EQ(placed[0], (Rect{467, 0, 500, 28}));
-    EXPECT_EQ(placed[1], (Rect{438, 0, 465, 28}));
-    EXPECT_EQ(placed[2], (Rect{409, 0, 436, 28}));
-    // No maximise button: minimise sits right beside close; a negative top keeps each one's top.
-    const std::vector<Rect> kept{{0, 5, 33, 33}, {}, {0, 5, 27, 33}};
-    placed = PlaceCaptionButtons(300, kept, {33, 0, 27}, -1, 0);
-    EXPECT_EQ(placed[0], (Rect{267, 5, 300, 33}));
-    EXPECT_EQ(placed[1], Rect{});
-    EXPECT_EQ(placed[2], (Rect{240, 5, 267, 33}));
 }
 
 TEST(CentredRect, OnTheOwnerOrTheWorkAreaAndNeverOffIt) {

@@ -11,12 +11,6 @@ TEST(MessageBoxLayout, SizeFollowsTheTextOrTheButtons) {
     EXPECT_EQ(MessageBoxSize(174, 42, 3, 57, 23), (Size{174, 9 + 90 + 42 + 23}));
 }
 
-TEST(MessageBoxLayout, LinesAreCountedFromLineFeeds) {
-    EXPECT_EQ(MessageLineCount(u""), 1);
-    EXPECT_EQ(MessageLineCount(u"a\nb\nc"), 3);
-    EXPECT_EQ(MessageLineCount(u"a\n"), 2);
-}
-
 TEST(MessageBoxLayout, TwoButtonsSitEitherSideOfTheMiddle) {
     const auto yesNo = MessageBoxButtons(4, 174, 130, 57, 23);
     ASSERT_EQ(yesNo.size(), 2u);

@@ -77,7 +77,7 @@ protected:
             // The caption-band buttons sit on a band of the caption's colour, as in the windows.
             RECT client{};
             GetClientRect(m_hWnd, &client);
-            RECT band{4, 30, client.right - 4, 150};
+            RECT band{4, 30, client.right - 4, 186};
             HBRUSH caption = CreateSolidBrush(RGB(31, 88, 165));
             FillRect(reinterpret_cast<HDC>(wParam), &band, caption);
             DeleteObject(caption);
@@ -97,7 +97,7 @@ private:
         };
         const Row rows[] = {{132, 4, L"", 36},  {135, 4, L"", 36},     {136, 4, L"", 36},  {137, 4, L"", 76},
                             {138, 4, L"", 76},  {139, 4, L"系统", 76},  {148, 4, L"", 112}, {149, 4, L"", 112},
-                            {144, 4, L"", 120}, {133, 4, L"确定", 170}, {145, 4, L"", 210}};
+                            {144, 4, L"", 112}, {145, 4, L"", 150},    {133, 4, L"确定", 205}};
         int x = 16, lastY = -1;
         for (const Row& row : rows) {
             if (row.y != lastY) x = 16;

@@ -166,20 +166,6 @@ TEST(ImageProgress, FillShowsBothEndsOfThePictureAtEveryPosition) {
     DeleteObject(fillCopy);
 }
 
-TEST(ImageProgress, AnEmptyRangeDrawsOnlyTheTrough) {
-    GreenParent parent;
-    CImgProgress bar;
-    ASSERT_TRUE(bar.Create(WS_CHILD | WS_VISIBLE, RECT{5, 5, 100, 20}, &parent, 7));
-    bar.SetImages(LoadSkinBitmap(Self(), 152), LoadSkinBitmap(Self(), 153));
-    HBITMAP trough = LoadSkinBitmap(Self(), 152);
-    bar.SetRange32(40, 40);
-    bar.SetPos(40);
-    CMemoryCanvas target(nullptr, 390, 21);
-    bar.PaintBar(target.dc());
-    EXPECT_EQ(GetPixel(target.dc(), 100, 10), PixelOf(trough, 100, 10));
-    DeleteObject(trough);
-}
-
 namespace {
 
 int LineHeightOf(CStaticEx& label) {

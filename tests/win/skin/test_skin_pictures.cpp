@@ -69,7 +69,7 @@ TEST_F(ProductResources, EveryPictureHasItsSizeAndVisiblyDifferentFrames) {
         for (int a = 0; a < e.frames; ++a) {
             for (int b = a + 1; b < e.frames; ++b) {
                 // Every state looks different, if only by its glyph's colour.
-                EXPECT_GT(FrameDifference(picture, frameWidth, e.height, a, b), 15)
+                EXPECT_GT(FrameDifference(picture, frameWidth, e.height, a, b), 10)
                     << "frames " << a << " and " << b;
             }
         }
