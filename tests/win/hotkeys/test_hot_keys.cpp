@@ -54,13 +54,9 @@ TEST_F(LocalIni, WithoutAFileTheDefaultsApply) {
     EXPECT_EQ(FormatHotKey(boss.code, boss.modifiers), L"F10");
     EXPECT_EQ(FormatHotKey(swap.code, swap.modifiers), L"Ctrl  +  Tab");
     EXPECT_EQ(FormatHotKey(sound.code, sound.modifiers), L"Ctrl  +  Q");
-    EXPECT_EQ(boss.modifiers, 0);
-    EXPECT_EQ(sound.code, 81);
     // Null out-pointers are skipped, and a null default reads as no hot key.
     ReadHotKey(settings::kKeyBossKey, settings::kKeyBossKeyDefault, nullptr, nullptr);
-    const Read none = ReadKey(settings::kKeyBossKey, nullptr);
-    EXPECT_EQ(none.code, 0);
-    EXPECT_EQ(none.modifiers, 0);
+    EXPECT_EQ(ReadKey(settings::kKeyBossKey, nullptr).code, 0);
 }
 
 TEST_F(LocalIni, WrittenKeysAreReadBackAndTheFileKeepsUnicode) {
@@ -69,8 +65,6 @@ TEST_F(LocalIni, WrittenKeysAreReadBackAndTheFileKeepsUnicode) {
     EXPECT_EQ(Stored(settings::kKeyBossKey), L"7,65");
     EXPECT_EQ(Stored(settings::kKeySoundKey), L"0,0");
     const Read boss = ReadKey(settings::kKeyBossKey, settings::kKeyBossKeyDefault);
-    EXPECT_EQ(boss.code, 65);
-    EXPECT_EQ(boss.modifiers, 7);
     EXPECT_EQ(FormatHotKey(boss.code, boss.modifiers), L"Ctrl  +  Shift  +  Alt  +  A");
     const Read sound = ReadKey(settings::kKeySoundKey, settings::kKeySoundKeyDefault);
     EXPECT_EQ(FormatHotKey(sound.code, sound.modifiers), L"无");
@@ -85,10 +79,6 @@ TEST_F(LocalIni, OddStoredTextsGiveDefinedKeys) {
     Read r = ReadKey(settings::kKeyBossKey, settings::kKeyBossKeyDefault);
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.modifiers, 2);
-    WritePrivateProfileStringW(settings::kIniSection, settings::kKeyBossKey, L"abc", path_.c_str());
-    r = ReadKey(settings::kKeyBossKey, settings::kKeyBossKeyDefault);
-    EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.modifiers, 0);
     // Longer than the 31 characters read: the key code is cut, not read past the buffer.
     WritePrivateProfileStringW(settings::kIniSection, settings::kKeyBossKey,
                                L"4,                            65", path_.c_str());

@@ -23,7 +23,6 @@ struct StandInTables {
     void** device;
     void** buffer;
 };
-
 struct StandInObject {
     void** table;
 };
@@ -57,10 +56,6 @@ HRESULT STDMETHODCALLTYPE StandInUnlock(IDirectSoundBuffer*, void* part1, DWORD 
 HRESULT WINAPI StandInCreate(const GUID*, IDirectSound** out, IUnknown*) {
     *out = reinterpret_cast<IDirectSound*>(&g_device);
     return DS_OK;
-}
-HRESULT WINAPI NoDriver(const GUID*, IDirectSound** out, IUnknown*) {
-    *out = nullptr;
-    return DSERR_NODRIVER;
 }
 
 StandInTables MakeTables() {
@@ -124,15 +119,6 @@ protected:
 
 }  // namespace
 
-TEST_F(DirectSoundSlots, FailedCreationPassesItsResultAndPatchesNothing) {
-    sound::g_directSoundCreate = NoDriver;
-    IDirectSound* device = reinterpret_cast<IDirectSound*>(1);
-    EXPECT_EQ(MuteDirectSoundCreate(nullptr, &device, nullptr), DSERR_NODRIVER);
-    EXPECT_EQ(device, nullptr);
-    EXPECT_EQ(sound::g_createSoundBufferPatch.slot.load(), nullptr);
-    EXPECT_EQ(tables_.device[sound::kCreateSoundBufferSlot], reinterpret_cast<void*>(StandInCreateBuffer));
-}
-
 TEST_F(DirectSoundSlots, FirstDeviceAndFirstBufferPatchTheirTablesOnce) {
     IDirectSound* device = nullptr;
     ASSERT_EQ(MuteDirectSoundCreate(nullptr, &device, nullptr), DS_OK);
@@ -194,10 +180,13 @@ TEST_F(DirectSoundSlots, UnlockZeroesBothPartsWhileMutedBeforeCallingThrough) {
     EXPECT_EQ(g_part2Seen, std::vector<char>(1096, 'b'));
 }
 
-TEST_F(DirectSoundSlots, TwoThreadsCreatingTheFirstBufferTogetherPatchOnce) {
+// Probabilistic by nature: the threads leave the stand-in creator together, and a test-
+// then-patch that is not one atomic step lets a late one save the replacement itself.
+TEST_F(DirectSoundSlots, ThreadsCreatingTheFirstBufferTogetherPatchOnce) {
     IDirectSound* device = nullptr;
     ASSERT_EQ(MuteDirectSoundCreate(nullptr, &device, nullptr), DS_OK);
-    for (int round = 0; round < 100; ++round) {
+    constexpr int kThreads = 4;
+    for (int round = 0; round < 150; ++round) {
         // Back to "no buffer created yet".
         ResetPatch(sound::g_bufferUnlockPatch);
         DWORD old;
@@ -205,15 +194,16 @@ TEST_F(DirectSoundSlots, TwoThreadsCreatingTheFirstBufferTogetherPatchOnce) {
         tables_.buffer[sound::kBufferUnlockSlot] = reinterpret_cast<void*>(StandInUnlock);
         VirtualProtect(tables_.buffer, 0x100, old, &old);
         g_gate = 0;
-        g_gateWidth = 2;
-        // Both threads go through MuteCreateSoundBuffer, which the device table now holds.
-        auto create = [] {
-            IDirectSoundBuffer* buffer = nullptr;
-            CreateBufferOn(&g_device, &buffer);
-        };
-        std::thread a(create), b(create);
-        a.join();
-        b.join();
+        g_gateWidth = kThreads;
+        // Each goes through MuteCreateSoundBuffer, which the device table now holds.
+        std::vector<std::thread> threads;
+        for (int i = 0; i < kThreads; ++i) {
+            threads.emplace_back([] {
+                IDirectSoundBuffer* buffer = nullptr;
+                CreateBufferOn(&g_device, &buffer);
+            });
+        }
+        for (auto& t : threads) t.join();
         ASSERT_EQ(sound::g_bufferUnlockPatch.Saved(), reinterpret_cast<void*>(StandInUnlock)) << round;
         ASSERT_EQ(tables_.buffer[sound::kBufferUnlockSlot], reinterpret_cast<void*>(MuteBufferUnlock)) << round;
     }

@@ -151,8 +151,7 @@ TEST(SoundDevice, UnderXpMutedBlocksReachTheDeviceAsZeros) {
     // The muted block arrived as 4096 zeros, the other one byte for byte, exactly once.
     const std::size_t silent = played.find(zeros);
     const std::size_t audible = played.find(sound);
-    ASSERT_NE(silent, std::string::npos) << played.size() << " bytes played";
-    ASSERT_NE(audible, std::string::npos);
+    ASSERT_NE(audible, std::string::npos) << played.size() << " bytes played";
     EXPECT_LT(silent, audible);
     EXPECT_EQ(played.find(sound, audible + 1), std::string::npos);
 }
