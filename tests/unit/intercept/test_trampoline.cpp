@@ -190,3 +190,22 @@ TEST(Trampoline, MovedCodeRunsLikeTheOriginal) {
     EXPECT_EQ(moved(1), data + 17);
     munmap(map, 4 * page);
 }
+
+// Whatever bytes a target starts with, the builder stays inside them (the sanitizers watch
+// the reads) and either refuses or gives a trampoline that fits its slot.
+TEST(Trampoline, ArbitraryBytesAreRefusedOrFitTheirSlot) {
+    std::uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    int accepted = 0;
+    for (int round = 0; round < 20000; ++round) {
+        Bytes code(14 + next() % 19);
+        for (auto& b : code) b = static_cast<std::uint8_t>(next() >> 24);
+        const Trampoline t = BuildTrampoline(code.data(), code.size(), 0x140001000, 0x140100000);
+        if (!t.ok()) continue;
+        ++accepted;
+        ASSERT_GE(t.covered, kAbsoluteJumpSize);
+        ASSERT_LE(t.covered, code.size());
+        ASSERT_LE(t.code.size(), kTrampolineCapacity);
+    }
+    EXPECT_GT(accepted, 0);
+}
