@@ -51,6 +51,8 @@ BOOL CDlgEx::OnInitDialog() {
 
 void CDlgEx::CreateSystemButton(CBtnEx& button, UINT id, HBITMAP strip, int right, const wchar_t* tip) {
     if (button.m_hWnd != nullptr) button.DestroyWindow();
+    // A new window starts without the old one's mouse state.
+    button.m_bHover = button.m_nTracking = button.m_bPressedLook = 0;
     BITMAP info{};
     GetObjectW(strip, sizeof info, &info);
     const int width = info.bmWidth / 4, height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
