@@ -33,6 +33,7 @@ set +e
 wine explorer "/desktop=Vorn,1280x800" "$(winepath -w "$exe")" "$@"
 rc=$?
 set -e
-wineserver -w
+# Programs it started (the installed copy, the new executable) may still run; give them time.
+timeout 60 wineserver -w || true
 echo "Zelqa7.exe ended with exit code $rc"
 exit $rc
