@@ -1,8 +1,6 @@
 #include "app/Install.h"
 
 #include <objbase.h>
-#include <shlobj.h>
-#include <shlwapi.h>
 
 #include <cstring>
 #include <string>
@@ -18,23 +16,13 @@
 
 namespace vorn {
 
-namespace {
-
-std::wstring CommonAppData() {
-    wchar_t common[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, common))) return {};
-    return common;
-}
-
-}  // namespace
-
 void InstallToDataFolder() {
     const HRESULT com = CoInitialize(nullptr);
-    const std::wstring common = CommonAppData();
+    const std::wstring folder = DataFolderPath();
     const std::wstring self = GetModulePath(nullptr);
-    if (!common.empty() && !self.empty()) {
-        const std::wstring level1 = common + settings::kDataFolderLevel1;
-        const std::wstring folder = level1 + settings::kDataFolderLevel2;
+    if (!folder.empty() && !self.empty()) {
+        // One level at a time: the system creates only the last one.
+        const std::wstring level1 = folder.substr(0, folder.size() - wcslen(settings::kDataFolderLevel2));
         CreateDirectoryW(level1.c_str(), nullptr);
         CreateDirectoryW(folder.c_str(), nullptr);
         const std::wstring target = folder + self.substr(self.rfind(L'\\'));

@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
-#include <shlobj.h>
 
 #include <string>
 #include <vector>
@@ -50,11 +49,7 @@ int GetRunMode() {
     }
     wchar_t exePath[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, exePath, MAX_PATH);
-    wchar_t common[MAX_PATH] = {};
-    SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, common);
-    const std::wstring dataFolder = std::wstring(common) + vorn::settings::kDataFolderSuffix;
-
-    const vorn::RunModeChoice choice = vorn::ChooseRunMode(args, UpperCased(exePath), UpperCased(dataFolder));
+    const vorn::RunModeChoice choice = vorn::ChooseRunMode(args, UpperCased(exePath), UpperCased(vorn::DataFolderPath()));
     if (choice.mode == vorn::MODE_NEWGM || choice.mode == vorn::MODE_GMHALL) {
         // Handles travel as 32-bit decimal numbers; sign extension gives the handle back.
         g_hLauncherWnd = reinterpret_cast<HWND>(static_cast<INT_PTR>(choice.launcherWnd));

@@ -35,11 +35,7 @@ void CPrgsDlg::DoDataExchange(CDataExchange* dx) {
 
 BOOL CPrgsDlg::OnInitDialog() {
     CDlgEx::OnInitDialog();
-    m_nCaptionHeight = 30;
-    m_nBorder = 4;
-    m_nBtnRightMargin = 0;
-    m_nBtnTop = 0;
-    m_nBtnSpacing = 0;
+    UseBoxCaptionLayout();
     SetTitle(L"版本更新中...");
     HINSTANCE module = AfxGetInstanceHandle();
     HBITMAP close = LoadSkinBitmap(module, IDB_PNG_CLOSE);

@@ -106,6 +106,14 @@ HFONT CDlgEx::CreateTitleFont(LOGFONTW* used) const {
     return CreateFontIndirectW(&font);
 }
 
+void CDlgEx::UseBoxCaptionLayout() {
+    m_nCaptionHeight = 30;
+    m_nBorder = 4;
+    m_nBtnRightMargin = 0;
+    m_nBtnTop = 0;
+    m_nBtnSpacing = 0;
+}
+
 void CDlgEx::SetTitle(const wchar_t* title) {
     if (m_hWnd == nullptr) return;
     SetWindowTextW(m_hWnd, title != nullptr ? title : L"");

@@ -18,6 +18,9 @@ public:
     int SetSkin(HBITMAP background, int resizeToPicture, int stretch, HBITMAP close, HBITMAP minimize,
                 HBITMAP maximize, HBITMAP restore);
     void SetTitle(const wchar_t* title);
+    // The layout shared by the small box-style dialogs (message box, progress dialogs):
+    // a 30-pixel caption band, a 4-pixel border, the close button flush in the corner.
+    void UseBoxCaptionLayout();
 
     int m_bShowTitle = 1;
     int m_bShowIcon = 1;

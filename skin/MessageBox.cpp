@@ -42,11 +42,7 @@ SIZE CMessageBox::MeasureText(HDC dc) const {
 
 BOOL CMessageBox::OnInitDialog() {
     CDlgEx::OnInitDialog();
-    m_nCaptionHeight = 30;
-    m_nBorder = 4;
-    m_nBtnRightMargin = 0;
-    m_nBtnTop = 0;
-    m_nBtnSpacing = 0;
+    UseBoxCaptionLayout();
     SetSkin(m_hBackPic, 0, 1, m_hClosePic, nullptr, nullptr, nullptr);
     m_hBackPic = nullptr;  // owned by the dialog base now
     SetTitle(m_strTitle.c_str());

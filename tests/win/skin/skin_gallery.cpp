@@ -42,10 +42,7 @@ public:
 protected:
     BOOL OnInitDialog() override {
         CDlgEx::OnInitDialog();
-        m_nCaptionHeight = 30;
-        m_nBorder = 4;
-        m_nBtnRightMargin = 0;
-        m_nBtnTop = 0;
+        UseBoxCaptionLayout();
         m_bResizable = !m_buttons;
         SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL,
                      reinterpret_cast<LPARAM>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(155), IMAGE_ICON,

@@ -13,11 +13,7 @@ public:
 protected:
     BOOL OnInitDialog() override {
         CDlgEx::OnInitDialog();
-        m_nCaptionHeight = 30;
-        m_nBorder = 4;
-        m_nBtnRightMargin = 0;
-        m_nBtnTop = 0;
-        m_nBtnSpacing = 0;
+        UseBoxCaptionLayout();
         m_bResizable = 1;
         HBITMAP close = LoadSkinBitmap(Self(), 132), minimize = LoadSkinBitmap(Self(), 136);
         SetSkin(LoadSkinBitmap(Self(), 134), 0, 1, close, minimize, LoadSkinBitmap(Self(), 135),
