@@ -2,12 +2,12 @@
 
 #include <string>
 
-#include "app/BuildSettings.h"
-#include "app/Locations.h"
-#include "app/Settings.h"
+#include "common/BuildSettings.h"
+#include "common/Locations.h"
+#include "common/Settings.h"
 #include "app/WayfrontApp.h"
-#include "maintenance/FileHelpers.h"
-#include "maintenance/TextNumbers.h"
+#include "common/ModulePath.h"
+#include "common/TextNumbers.h"
 #include "online/HttpClient.h"
 #include "online/HttpRules.h"
 

@@ -4,8 +4,8 @@
 
 #include <atomic>
 
-#include "maintenance/FileHelpers.h"
-#include "maintenance/PathRules.h"
+#include "common/ModulePath.h"
+#include "common/PathRules.h"
 
 namespace vorn {
 

@@ -5,13 +5,14 @@
 #include <cstring>
 #include <string>
 
-#include "app/BuildSettings.h"
+#include "common/BuildSettings.h"
 #include "app/CounterPing.h"
-#include "app/Locations.h"
+#include "common/Locations.h"
 #include "app/SelfDeleteBatch.h"
-#include "app/Settings.h"
+#include "common/Settings.h"
 #include "app/Shortcuts.h"
 #include "app/WayfrontApp.h"
+#include "common/ModulePath.h"
 #include "maintenance/FileHelpers.h"
 
 namespace vorn {

@@ -1,10 +1,10 @@
 #include <windows.h>
 #include <shlwapi.h>
 
-#include "app/BuildSettings.h"
+#include "common/BuildSettings.h"
 #include "app/CounterPing.h"
 #include "app/Install.h"
-#include "app/Settings.h"
+#include "common/Settings.h"
 #include "app/Shortcuts.h"
 #include "skin/MessageBox.h"
 

@@ -6,15 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "app/BuildSettings.h"
+#include "common/BuildSettings.h"
 #include "app/CounterPing.h"
 #include "app/CrashDump.h"
 #include "app/Install.h"
-#include "app/Locations.h"
-#include "app/RunMode.h"
-#include "app/Settings.h"
-#include "maintenance/FileHelpers.h"
-#include "maintenance/PathRules.h"
+#include "common/Locations.h"
+#include "common/RunMode.h"
+#include "common/Settings.h"
+#include "common/ModulePath.h"
+#include "common/PathRules.h"
 #include "online/UpdateCheck.h"
 #include "skin/MessageBox.h"
 
@@ -107,12 +107,12 @@ BOOL CWayfront3App::InitInstance() {
         return FALSE;
     case vorn::MODE_UPDATE:
         // The download runs whatever the forced check found.
-        vorn::CheckForUpdate(true, m_szUpdAddr, m_szUpdKey);
+        vorn::CheckForUpdate(true, mode, m_szUpdAddr, m_szUpdKey);
         if (FinishUpdate()) return FALSE;
         break;
     case vorn::MODE_INSTALL:
     case vorn::MODE_SHORTCUT:
-        if (vorn::CheckForUpdate(false, m_szUpdAddr, m_szUpdKey) != 0 && FinishUpdate()) return FALSE;
+        if (vorn::CheckForUpdate(false, mode, m_szUpdAddr, m_szUpdKey) != 0 && FinishUpdate()) return FALSE;
         break;
     default:
         break;

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "maintenance/TextNumbers.h"
+#include "common/TextNumbers.h"
 
 namespace vorn {
 

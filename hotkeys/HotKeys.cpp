@@ -1,8 +1,8 @@
 #include "hotkeys/HotKeys.h"
 
-#include "app/Locations.h"
-#include "app/Settings.h"
-#include "maintenance/FileHelpers.h"
+#include "common/Locations.h"
+#include "common/Settings.h"
+#include "common/ModulePath.h"
 
 namespace vorn {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "maintenance/TextNumbers.h"
+#include "common/TextNumbers.h"
 
 namespace vorn {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/BuildSettings.h"
-#include "maintenance/FileHelpers.h"
+#include "common/BuildSettings.h"
+#include "common/ModulePath.h"
 #include "online/HttpRules.h"
 
 namespace vorn {

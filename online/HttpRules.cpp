@@ -1,7 +1,7 @@
 #include "online/HttpRules.h"
 
-#include "app/RunMode.h"
-#include "maintenance/TextNumbers.h"
+#include "common/RunMode.h"
+#include "common/TextNumbers.h"
 
 namespace vorn {
 

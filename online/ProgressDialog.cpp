@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "app/BuildSettings.h"
-#include "app/Settings.h"
-#include "maintenance/FileHelpers.h"
+#include "common/BuildSettings.h"
+#include "common/Settings.h"
+#include "common/ModulePath.h"
 #include "online/UpdateCheck.h"
 #include "online/UpdateRules.h"
 #include "res/resource.h"

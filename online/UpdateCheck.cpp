@@ -5,11 +5,10 @@
 #include <array>
 #include <vector>
 
-#include "app/BuildSettings.h"
-#include "app/RunMode.h"
-#include "app/Settings.h"
-#include "app/WayfrontApp.h"
-#include "maintenance/FileHelpers.h"
+#include "common/BuildSettings.h"
+#include "common/RunMode.h"
+#include "common/Settings.h"
+#include "common/ModulePath.h"
 #include "online/HttpClient.h"
 #include "online/UpdateRules.h"
 
@@ -118,9 +117,8 @@ BOOL FetchUpdateConfig(char* key, wchar_t* updAddr) {
     return TRUE;
 }
 
-int CheckForUpdate(bool forced, wchar_t* updAddr, wchar_t* updKey) {
+int CheckForUpdate(bool forced, int mode, wchar_t* updAddr, wchar_t* updKey) {
     if (!forced) {
-        const int mode = GetRunMode();
         if (mode == MODE_INSTALL || mode == MODE_PARTNER || mode == MODE_UNINSTALL || mode == MODE_NEWGM) return 0;
         if (!IsUpdateDue()) return 0;
     }

@@ -22,7 +22,8 @@ BOOL FetchUpdateConfig(char* key /* [64] */, wchar_t* updAddr /* [512] */);
 // key, or the running executable cannot be read); non-zero otherwise. updAddr receives
 // the configured download address, and updKey (when given) the configured version key,
 // whenever the configuration was read.
-int CheckForUpdate(bool forced, wchar_t* updAddr /* [512] */, wchar_t* updKey /* [64] */ = nullptr);
+// `mode` is the process's run mode: the scheduled check runs only in the launcher modes.
+int CheckForUpdate(bool forced, int mode, wchar_t* updAddr /* [512] */, wchar_t* updKey /* [64] */ = nullptr);
 
 BOOL IsUpdateDue();
 BOOL IsDisabledDay(unsigned weekday);

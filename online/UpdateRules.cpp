@@ -1,6 +1,6 @@
 #include "online/UpdateRules.h"
 
-#include "app/RunMode.h"
+#include "common/RunMode.h"
 
 namespace vorn {
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "common/WideText.h"
 #include "skin/DialogGeometry.h"
 #include "skin/MessageBoxDlg.h"
 #include "skin/MessageBoxLayout.h"
@@ -12,8 +13,8 @@ namespace {
 constexpr UINT kMessageBoxTemplate = 130;
 constexpr UINT kBackPng = 131, kClosePng = 132, kButtonPng = 133;
 
-std::u16string ToU16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
-std::wstring ToWide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+using vorn::ToU16;
+using vorn::ToWide;
 
 vorn::skin::Rect WindowRectOf(HWND hwnd) {
     RECT r{};

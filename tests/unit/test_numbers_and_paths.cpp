@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "app/Counters.h"
-#include "maintenance/PathRules.h"
-#include "maintenance/TextNumbers.h"
+#include "common/PathRules.h"
+#include "common/TextNumbers.h"
 
 using namespace vorn;
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/RunMode.h"
+#include "common/RunMode.h"
 
 using namespace vorn;
 

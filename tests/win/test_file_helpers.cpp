@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TempFolder.h"
+#include "common/ModulePath.h"
 #include "maintenance/FileHelpers.h"
 
 using namespace vorn;

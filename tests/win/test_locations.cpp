@@ -3,9 +3,9 @@
 #include <shlwapi.h>
 
 #include "TempFolder.h"
-#include "app/Locations.h"
-#include "app/Settings.h"
-#include "maintenance/FileHelpers.h"
+#include "common/Locations.h"
+#include "common/Settings.h"
+#include "common/ModulePath.h"
 
 using namespace vorn;
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "../TempFolder.h"
-#include "app/Locations.h"
-#include "app/Settings.h"
+#include "common/Locations.h"
+#include "common/Settings.h"
 #include "hotkeys/HotKeys.h"
 
 using namespace vorn;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "intercept/Trampoline.h"
-#include "maintenance/FileHelpers.h"
+#include "common/ModulePath.h"
 #include "sound/SoundMute.h"
 #include "sound/SoundMuteState.h"
 

@@ -1,4 +1,4 @@
-#include "maintenance/TextNumbers.h"
+#include "common/TextNumbers.h"
 
 #include <climits>
 

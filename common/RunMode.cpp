@@ -1,6 +1,6 @@
-#include "app/RunMode.h"
+#include "common/RunMode.h"
 
-#include "maintenance/TextNumbers.h"
+#include "common/TextNumbers.h"
 
 namespace vorn {
 

@@ -1,10 +1,10 @@
-#include "app/Locations.h"
+#include "common/Locations.h"
 
 #include <windows.h>
 #include <shlobj.h>
 
-#include "app/Settings.h"
-#include "maintenance/FileHelpers.h"
+#include "common/Settings.h"
+#include "common/ModulePath.h"
 
 namespace vorn {
 

@@ -1,4 +1,4 @@
-#include "maintenance/PathRules.h"
+#include "common/PathRules.h"
 
 namespace vorn {
 
