@@ -57,7 +57,7 @@ protected:
         DeleteObject(close);
         DeleteObject(minimize);
         SetTitle(kTitle);
-        for (int id : {1001, 1002, 1003}) ShowWindow(GetDlgItem(m_hWnd, id), m_buttons ? SW_HIDE : SW_SHOW);
+        for (int id : {1001, 1002, 1003, 1004}) ShowWindow(GetDlgItem(m_hWnd, id), m_buttons ? SW_HIDE : SW_SHOW);
         if (m_buttons) {
             ShowStrips();
         } else {
@@ -140,12 +140,16 @@ private:
         m_progress.SetImages(Picture(152), Picture(153));
         m_progress.SetRange32(0, 100);
         m_progress.SetPos(60);
+        // A notice-like text: wraps by width and shows "&" as written.
+        m_notice.SubclassDlgItem(1004, this);
+        m_notice.m_strText = L"R&D 公告：本周六 10:00 至 12:00 停服维护，届时无法登录游戏，敬请谅解。";
     }
 
     bool m_buttons, m_maximize;
     std::vector<CBtnEx*> m_keep;
     CBtnEx m_button;
     CStaticEx m_link;
+    CStaticEx m_notice;
     CImgProgress m_progress;
 };
 
