@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "framework/WinApp.h"
+#include "hotkeys/SettingDlg.h"
 #include "skin/DlgEx.h"
 #include "skin/ImgProgress.h"
 #include "skin/MessageBox.h"
@@ -27,10 +28,10 @@ constexpr wchar_t kTitle[] = L"Vorn - Mirelund";
 HBITMAP Picture(UINT id) { return LoadSkinBitmap(GetModuleHandleW(nullptr), id); }
 
 // Closes whatever window of this process carries the title once the time is up.
-void CloseLater(int seconds) {
-    std::thread([seconds] {
+void CloseLater(int seconds, const wchar_t* title) {
+    std::thread([seconds, title] {
         Sleep(static_cast<DWORD>(seconds) * 1000);
-        HWND hwnd = FindWindowW(L"#32770", kTitle);
+        HWND hwnd = FindWindowW(L"#32770", title);
         if (hwnd != nullptr) PostMessageW(hwnd, WM_CLOSE, 0, 0);
     }).detach();
 }
@@ -160,8 +161,11 @@ public:
         InitCommonControlsEx(&controls);
         const std::wstring scene = __argc > 1 ? __wargv[1] : L"msg4";
         const int seconds = __argc > 2 ? std::max(1, _wtoi(__wargv[2])) : 5;
-        CloseLater(seconds);
-        if (scene.rfind(L"msg", 0) == 0) {
+        CloseLater(seconds, scene == L"settings" ? L"设置" : kTitle);
+        if (scene == L"settings") {
+            CSettingDlg settings;
+            settings.DoModal();
+        } else if (scene.rfind(L"msg", 0) == 0) {
             const int type = _wtoi(scene.c_str() + 3);
             const bool three = scene.size() > 4 && scene.substr(4) == L"-3";
             const wchar_t* text = three ? L"缓存已清除完毕，游戏需要重新登录。\n您的热键设置已保存。\n请重新启动登录器以使更改生效！"
