@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/Settings.h"
+#include "maintenance/FolderRules.h"
 
 namespace vorn {
 
@@ -57,7 +58,7 @@ int DeleteFolderTree(const wchar_t* path) {
     if (folder.back() == L'\\') folder.pop_back();
     // A link is removed as a link: what it points to is somewhere else on the machine.
     const DWORD attributes = GetFileAttributesW(folder.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    if (attributes != INVALID_FILE_ATTRIBUTES && FolderEntryActionFor(attributes) == FolderEntryAction::RemoveLink) {
         return RemoveDirectoryW(folder.c_str()) ? 1 : 0;
     }
     const std::wstring prefix = folder + L'\\';
@@ -73,9 +74,8 @@ int DeleteFolderTree(const wchar_t* path) {
         const std::wstring name(found.cFileName);
         if (name == L"." || name == L"..") continue;
         const std::wstring child = prefix + name;
-        const bool isLink = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-        const bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (isFolder && !isLink) {
+        const FolderEntryAction action = FolderEntryActionFor(found.dwFileAttributes);
+        if (action == FolderEntryAction::Descend) {
             // What stayed below is the reason this folder stays too: report that, not
             // "folder not empty".
             if (!DeleteFolderTree(child.c_str())) pending = GetLastError();
@@ -84,7 +84,8 @@ int DeleteFolderTree(const wchar_t* path) {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
             SetFileAttributesW(child.c_str(), found.dwFileAttributes & ~FILE_ATTRIBUTE_READONLY);
         }
-        const BOOL removed = isFolder ? RemoveDirectoryW(child.c_str()) : DeleteFileW(child.c_str());
+        const BOOL removed = action == FolderEntryAction::RemoveLink ? RemoveDirectoryW(child.c_str())
+                                                                     : DeleteFileW(child.c_str());
         if (!removed) pending = GetLastError();
     } while (FindNextFileW(search, &found));
     FindClose(search);

@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <wininet.h>
+#include <winioctl.h>
 
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "../TempFolder.h"
 #include "common/Settings.h"
@@ -49,7 +52,34 @@ TEST(DeleteFolderTree, RemovesReadOnlyFilesAndKeepsWhatIsLockedAndTheWayToIt) {
     CloseHandle(held);
 }
 
-TEST(DeleteFolderTree, RemovesALinkWithoutFollowingIt) {
+// A directory junction, as the system's own tools make one.
+bool MakeJunction(const std::wstring& link, const std::wstring& target) {
+    if (!CreateDirectoryW(link.c_str(), nullptr)) return false;
+    HANDLE dir = CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (dir == INVALID_HANDLE_VALUE) return false;
+    const std::wstring substitute = L"\\??\\" + target;
+    const USHORT subBytes = static_cast<USHORT>(substitute.size() * sizeof(wchar_t));
+    const USHORT printBytes = static_cast<USHORT>(target.size() * sizeof(wchar_t));
+    std::vector<BYTE> buffer(8 + 8 + subBytes + 2 + printBytes + 2);
+    auto put16 = [&](size_t at, USHORT v) { memcpy(&buffer[at], &v, 2); };
+    const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
+    memcpy(&buffer[0], &tag, 4);
+    put16(4, static_cast<USHORT>(buffer.size() - 8));
+    put16(8, 0);
+    put16(10, subBytes);
+    put16(12, static_cast<USHORT>(subBytes + 2));
+    put16(14, printBytes);
+    memcpy(&buffer[16], substitute.data(), subBytes);
+    memcpy(&buffer[16 + subBytes + 2], target.data(), printBytes);
+    DWORD returned = 0;
+    const BOOL ok = DeviceIoControl(dir, FSCTL_SET_REPARSE_POINT, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                    nullptr, 0, &returned, nullptr);
+    CloseHandle(dir);
+    return ok != FALSE;
+}
+
+TEST(DeleteFolderTree, RemovesAJunctionWithoutFollowingIt) {
     TempFolder root;
     const std::wstring elsewhere = root / L"elsewhere";
     CreateDirectoryW(elsewhere.c_str(), nullptr);
@@ -57,10 +87,11 @@ TEST(DeleteFolderTree, RemovesALinkWithoutFollowingIt) {
     const std::wstring tree = root / L"cache";
     CreateDirectoryW(tree.c_str(), nullptr);
     const std::wstring link = tree + L"\\link";
-    if (!CreateSymbolicLinkW(link.c_str(), elsewhere.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY)) {
-        GTEST_SKIP() << "this system makes no directory links (error " << GetLastError() << ")";
-    }
-    ASSERT_TRUE(GetFileAttributesW(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+    if (!MakeJunction(link, elsewhere)) GTEST_SKIP() << "no junctions here (error " << GetLastError() << ")";
+    const DWORD attributes = GetFileAttributesW(link.c_str());
+    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+    ASSERT_TRUE(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    ASSERT_EQ(TempFolder::ReadFile(link + L"\\precious.txt"), "keep me");  // it leads there
     EXPECT_EQ(DeleteFolderTree(tree.c_str()), 1);
     EXPECT_FALSE(Exists(tree));
     EXPECT_EQ(TempFolder::ReadFile(elsewhere + L"\\precious.txt"), "keep me");
