@@ -119,6 +119,8 @@ BOOL RunUpdateDownload(CPrgsDlg& dialog, const wchar_t* updAddr, const wchar_t* 
     const std::wstring newPath = GetModulePath(settings::kFileNewExecutable);
     const std::wstring oldPath = GetModulePath(settings::kFileOldExecutable);
     if (exe.empty() || newPath.empty() || oldPath.empty()) return FALSE;
+    // Without a key naming a release no download could ever be accepted: fetch nothing.
+    if (expectedKey == nullptr || !IsReleaseKey(ToU16(expectedKey))) return FALSE;
     lstrcpynW(dialog.m_szUrl, updAddr != nullptr ? updAddr : L"", 512);
     lstrcpynW(dialog.m_szFile, newPath.c_str(), MAX_PATH);
     const INT_PTR result = dialog.DoModal();
@@ -128,10 +130,9 @@ BOOL RunUpdateDownload(CPrgsDlg& dialog, const wchar_t* updAddr, const wchar_t* 
         return FALSE;
     }
     // The configuration names the release by its digest: a damaged or foreign download
-    // must not replace a working executable.
-    const std::wstring downloadedKey =
-        ToWide(MakeVersionKey(ToU16(FileMd5Hex(newPath.c_str())), ToU16(build::kVersion)));
-    if (expectedKey == nullptr || !SameVersionKey(ToU16(downloadedKey), ToU16(expectedKey))) {
+    // must not replace a working executable. The release's version digits are its own,
+    // not this program's.
+    if (!IsFileOfRelease(ToU16(expectedKey), ToU16(FileMd5Hex(newPath.c_str())))) {
         ScheduleRemoval(newPath.c_str());
         return FALSE;
     }

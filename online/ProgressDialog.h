@@ -44,7 +44,8 @@ namespace vorn {
 // Downloads the executable at updAddr beside the running one under the progress dialog,
 // checks that it is the release the configuration names (expectedKey), and swaps it in.
 // TRUE only when the running executable's file now holds the new release; otherwise
-// nothing is replaced and the download is removed.
+// nothing is replaced and the download is removed. Nothing is downloaded when expectedKey
+// names no release (empty or malformed).
 BOOL RunUpdateDownload(CPrgsDlg& dialog, const wchar_t* updAddr, const wchar_t* expectedKey);
 
 }  // namespace vorn
