@@ -107,10 +107,16 @@ void HttpHandles::CloseAll() {
     CloseHandleSlot(internet);
 }
 
-bool IsServiceUrl(const wchar_t* url) {
+namespace {
+
+const std::vector<std::u16string>& ServiceDomains() {
     static const std::vector<std::u16string> domains = ParseServiceDomains(ToU16(build::kServiceDomains));
-    return url != nullptr && vorn::IsServiceUrl(ToU16(url), domains);
+    return domains;
 }
+
+}  // namespace
+
+bool IsServiceUrl(const wchar_t* url) { return url != nullptr && vorn::IsServiceUrl(ToU16(url), ServiceDomains()); }
 
 namespace {
 
@@ -119,9 +125,11 @@ BOOL HttpGetOnce(const HttpGetRequest& req, DWORD* error) {
     if (req.url == nullptr) return FALSE;
     const std::u16string url = ToU16(req.url);
     if (url.size() > kMaxAddressChars) return FALSE;
-    if (req.requireServiceUrl && !IsServiceUrl(req.url)) return FALSE;
-    const auto parts = SplitHostAndPath(url, req.ping);
+    // One cut of the address serves both the service test and the connection. Pings and
+    // service downloads must be http; the others skip the scheme unseen.
+    const auto parts = SplitHostAndPath(url, req.ping || req.requireServiceUrl);
     if (!parts) return FALSE;
+    if (req.requireServiceUrl && !IsServiceHost(*parts, ServiceDomains())) return FALSE;
     const std::wstring host = ToWide(parts->host);
     const std::wstring object = ToWide(parts->object);
 
