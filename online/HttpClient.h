@@ -19,6 +19,8 @@ struct HttpHandles {
     // Closes whatever is still open (request, connection, Internet handle, in that
     // order) and marks the transfer cancelled; safe from any thread, any number of times.
     void CloseAll();
+    // Makes the slots ready for the next transfer; only while no transfer uses them.
+    void Reset() { cancelled.store(false); }
 };
 
 struct HttpGetRequest {

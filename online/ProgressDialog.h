@@ -23,8 +23,9 @@ public:
     vorn::HttpHandles m_transfer;
     std::atomic<BOOL> m_bSuccess{FALSE};
 
-    // Waits until both worker threads have ended (after the dialog closed) and closes
-    // their handles.
+    // Cancels the transfer, waits until both worker threads have ended and closes their
+    // handles. The window does this when it is destroyed, so the dialog is never left
+    // while its workers can still touch it, and it can run again.
     void WaitForWorkers();
 
 protected:
