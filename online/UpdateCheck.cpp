@@ -21,14 +21,18 @@ constexpr wchar_t kConfigSection[] = L"VerKey";
 constexpr wchar_t kConfigKeyName[] = L"Zelqa7";
 constexpr wchar_t kConfigAddressName[] = L"UpdAddr";
 
-// The registry key of the program, opened for reading or (created) for writing.
+// The registry key of the program, opened for reading (it must exist: reading never
+// creates it) or opened and created when missing for writing.
 class ProgramKey {
 public:
-    explicit ProgramKey(REGSAM access) {
-        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, settings::kRegKey, 0, nullptr, 0, access, nullptr, &key_, nullptr) !=
-            ERROR_SUCCESS) {
-            key_ = nullptr;
-        }
+    enum Access { kRead, kWrite };
+    explicit ProgramKey(Access access) {
+        const LSTATUS status =
+            access == kRead
+                ? RegOpenKeyExW(HKEY_LOCAL_MACHINE, settings::kRegKey, 0, KEY_READ, &key_)
+                : RegCreateKeyExW(HKEY_LOCAL_MACHINE, settings::kRegKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key_,
+                                  nullptr);
+        if (status != ERROR_SUCCESS) key_ = nullptr;
     }
     ~ProgramKey() {
         if (key_ != nullptr) RegCloseKey(key_);
@@ -49,7 +53,7 @@ private:
 
 std::array<std::uint8_t, 4> ReadDisableDays() {
     std::array<std::uint8_t, 4> days{};
-    ProgramKey key(KEY_READ);
+    ProgramKey key(ProgramKey::kRead);
     if (key) key.Read(settings::kRegDisableDays, days.data(), settings::kDisableDaysBytes);
     return days;
 }
@@ -135,7 +139,7 @@ int CheckForUpdate(bool forced, int mode, wchar_t* updAddr, wchar_t* updKey) {
 }
 
 BOOL IsUpdateDue() {
-    ProgramKey key(KEY_READ);
+    ProgramKey key(ProgramKey::kRead);
     if (!key) return FALSE;
     SYSTEMTIME stored{};
     key.Read(settings::kRegUpdateTime, &stored, settings::kUpdateTimeBytes);
@@ -150,7 +154,7 @@ BOOL IsUpdateDue() {
 BOOL IsDisabledDay(unsigned weekday) { return IsDisabledWeekday(ReadDisableDays(), weekday) ? TRUE : FALSE; }
 
 void WriteDisableDays() {
-    ProgramKey key(KEY_WRITE);
+    ProgramKey key(ProgramKey::kWrite);
     if (!key) return;
     SYSTEMTIME now;
     GetSystemTime(&now);
@@ -163,7 +167,7 @@ void WriteDisableDays() {
 }
 
 void WriteUpdateTime() {
-    ProgramKey key(KEY_WRITE);
+    ProgramKey key(ProgramKey::kWrite);
     if (!key) return;
     SYSTEMTIME now;
     GetSystemTime(&now);

@@ -178,8 +178,15 @@ class ScheduledCheckTests(UpdateTests):
         self.assertEqual(len(self.config_requests()), 1)
         self.assertEqual(self.installed_bytes(), self.release)
 
-    def test_the_same_release_is_not_downloaded(self):
+    def test_without_a_key_no_check_and_the_same_release_is_not_downloaded(self):
         self.service.set_update_config(self.current, self.service.url(RELEASE_PATH), serve_exe_at=RELEASE_PATH)
+        # No registry key (never installed by the install run): the schedule reads
+        # nothing, checks nothing, and leaves no key behind.
+        self.run_shortcut()
+        self.assertEqual(self.config_requests(), [])
+        self.assertNotEqual(harness.run_windows("reg", "query", REG_KEY, timeout=60).code, 0)
+        today = self.weekday()
+        set_binary("DisableDays", bytes([(today + 1) % 7, (today + 2) % 7, (today + 3) % 7, 0]))
         self.run_shortcut()
         self.assertEqual(len(self.config_requests()), 1)
         self.assertNotIn(RELEASE_PATH, [r.path for r in self.service.requests()])
