@@ -82,7 +82,6 @@ DWORD WINAPI CPrgsDlg::DownloadThread(void* parameter) {
     request.url = dialog->m_szUrl;
     request.requireServiceUrl = true;
     request.filePath = dialog->m_szFile;
-    request.readSize = 512;
     request.progressBar = dialog->m_progress.m_hWnd;
     request.handles = &dialog->m_transfer;
     dialog->m_bSuccess = vorn::HttpGet(request);

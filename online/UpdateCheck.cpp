@@ -1,7 +1,5 @@
 #include "online/UpdateCheck.h"
 
-#include <bcrypt.h>
-
 #include <array>
 #include <vector>
 
@@ -59,40 +57,6 @@ std::array<std::uint8_t, 4> ReadDisableDays() {
 }
 
 }  // namespace
-
-std::wstring FileMd5Hex(const wchar_t* path) {
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
-    BCRYPT_ALG_HANDLE algorithm = nullptr;
-    BCRYPT_HASH_HANDLE hash = nullptr;
-    std::wstring hex;
-    bool ok = BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_MD5_ALGORITHM, nullptr, 0)) &&
-              BCRYPT_SUCCESS(BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0));
-    // Large blocks: the digest runs over the whole executable at every launcher start.
-    std::vector<unsigned char> block(1 << 16);
-    while (ok) {
-        DWORD got = 0;
-        if (!ReadFile(file, block.data(), static_cast<DWORD>(block.size()), &got, nullptr)) {
-            ok = false;
-            break;
-        }
-        if (got == 0) break;
-        ok = BCRYPT_SUCCESS(BCryptHashData(hash, block.data(), got, 0));
-    }
-    unsigned char digest[16];
-    if (ok && BCRYPT_SUCCESS(BCryptFinishHash(hash, digest, sizeof digest, 0))) {
-        static const wchar_t kDigits[] = L"0123456789abcdef";
-        for (unsigned char byte : digest) {
-            hex += kDigits[byte >> 4];
-            hex += kDigits[byte & 15];
-        }
-    }
-    if (hash != nullptr) BCryptDestroyHash(hash);
-    if (algorithm != nullptr) BCryptCloseAlgorithmProvider(algorithm, 0);
-    CloseHandle(file);
-    return hex;
-}
 
 std::wstring MakeVersionKey() {
     const std::wstring self = GetModulePath(nullptr);

@@ -1,7 +1,7 @@
 // Runs one variant of the program's HTTP GET procedure for the end-to-end tests, which
 // control the stand-in service and read what it received:
 //   vorn_httpget ping URL | file URL PATH | service-file URL PATH | text URL |
-//                progress URL PATH | cancel URL PATH MS | md5 PATH |
+//                progress URL PATH | cancel URL PATH MS |
 //                dialog MS URL1 PATH1 URL2 PATH2
 // Prints one JSON object. "dialog" runs the update progress dialog twice in this process,
 // the first run cancelled after MS milliseconds (0: not cancelled), and prints both results
@@ -15,7 +15,6 @@
 
 #include "online/HttpClient.h"
 #include "online/ProgressDialog.h"
-#include "online/UpdateCheck.h"
 
 namespace {
 
@@ -148,9 +147,6 @@ int wmain(int argc, wchar_t** argv) {
         req.url = url;
         req.filePath = path;
         ok = DownloadWithProgress(req, how == L"cancel" && argc > 4 ? static_cast<DWORD>(_wtoi(argv[4])) : 0);
-    } else if (how == L"md5") {
-        std::printf("{\"md5\": %s}\n", Json(vorn::FileMd5Hex(url)).c_str());
-        return 0;
     } else {
         return 2;
     }
