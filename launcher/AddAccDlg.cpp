@@ -28,6 +28,15 @@ BOOL CAddAccDlg::OnInitDialog() {
     HINSTANCE module = AfxGetInstanceHandle();
     // Exactly the picture's size, and no caption buttons.
     SetSkin(LoadSkinBitmap(module, kBackPng), 1, 0, nullptr, nullptr, nullptr, nullptr);
+    // The picture fixes the pixel layout: the template's rectangles at the 6 x 12 dialog base
+    // units (1.5 pixels per unit) the picture was drawn for, whatever font the system
+    // gives the dialog (a larger one would push "否" off the picture).
+    const auto place = [&](CWnd& control, int x, int y, int w, int h) {
+        MoveWindow(control.m_hWnd, x * 3 / 2, y * 3 / 2, w * 3 / 2, h * 3 / 2, FALSE);
+    };
+    place(m_btnYes, 95, 71, 42, 14);
+    place(m_btnNo, 141, 71, 42, 14);
+    place(m_stcQuestion, 14, 31, 160, 30);
     HBITMAP strip = LoadSkinBitmap(module, kButtonPng);
     m_btnYes.SetBitmap(strip, 1);
     m_btnNo.SetBitmap(strip, 1);

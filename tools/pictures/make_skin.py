@@ -261,7 +261,8 @@ def glyph_user(x, y, w, h):
 
 
 def tab_strip():  # 140: 3 frames of 189 x 22 on the caption band: normal, hover, selected
-    fills = [((52, 114, 196), (40, 96, 172)), ((78, 140, 220), (58, 116, 196)), (BODY, (232, 238, 246))]
+    # Light enough in every state for the titles, which the launcher writes in black.
+    fills = [((196, 212, 234), (170, 192, 222)), ((222, 234, 250), (196, 216, 242)), (BODY, (232, 238, 246))]
 
     def draw(c, ox, i):
         top, bottom = fills[i]
