@@ -5,6 +5,9 @@
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_nIDTemplate(templateId), m_pParentWnd(parent) {}
 
 CDialog::~CDialog() {
+    // A dialog owns its window. By now the derived parts are gone, so the window's last
+    // messages reach only this class's handlers; a derived dialog whose own handlers must
+    // see the end ends the window in its own destructor.
     if (m_hWnd != nullptr && IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
 }
 
@@ -29,17 +32,28 @@ HWND CDialog::CreateFromTemplate(HWND parent) {
     return (hwnd != nullptr && hwnd == m_hWnd) ? hwnd : nullptr;
 }
 
+HWND CDialog::ResolveOwner() const {
+    HWND owner = m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : m_hWndOwner;
+    if (owner == nullptr) {
+        CWinApp* app = AfxGetApp();
+        if (app != nullptr && app->m_pMainWnd != nullptr && app->m_pMainWnd != this) owner = app->m_pMainWnd->m_hWnd;
+    }
+    if (owner == nullptr || !IsWindow(owner)) return nullptr;
+    // A control or a re-parented frame stands for the top-level window it lives in, which
+    // is what a modal dialog disables.
+    return GetAncestor(owner, GA_ROOT);
+}
+
 BOOL CDialog::Create(UINT templateId, CWnd* parent) {
     if (m_hWnd != nullptr) return FALSE;
     m_nIDTemplate = templateId;
     m_pParentWnd = parent;
-    return CreateFromTemplate(parent != nullptr ? parent->m_hWnd : nullptr) != nullptr;
+    return CreateFromTemplate(ResolveOwner()) != nullptr;
 }
 
 INT_PTR CDialog::DoModal() {
     if (m_hWnd != nullptr) return -1;
-    HWND owner = m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : m_hWndOwner;
-    if (owner != nullptr && !IsWindow(owner)) owner = nullptr;
+    HWND owner = ResolveOwner();
     // The owner is disabled while the dialog runs, as the system's modal boxes do.
     const bool disableOwner = owner != nullptr && IsWindowEnabled(owner);
     if (disableOwner) EnableWindow(owner, FALSE);
@@ -136,16 +150,12 @@ LRESULT CDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return CWnd::WindowProc(msg, wParam, lParam);
 }
 
-BOOL CDialog::IsDialogNavigation(MSG* msg) {
-    // Only keyboard input needs the dialog manager; the rest is dispatched normally.
-    if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) return FALSE;
-    for (HWND hwnd = msg->hwnd; hwnd != nullptr; hwnd = GetParent(hwnd)) {
-        if (dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(hwnd)) != nullptr) {
-            return IsDialogMessageW(hwnd, msg);
-        }
-        if ((GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) == 0) break;  // top of this window tree
-    }
-    return FALSE;
+BOOL CDialog::PreTranslateMessage(MSG* msg) {
+    if (m_hWnd == nullptr) return FALSE;
+    const bool input = (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST) ||
+                       (msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST);
+    if (!input || (msg->hwnd != m_hWnd && !IsChild(m_hWnd, msg->hwnd))) return FALSE;
+    return IsDialogMessageW(m_hWnd, msg);
 }
 
 void DDX_Control(CDataExchange* dx, int id, CWnd& control) {

@@ -23,16 +23,17 @@ public:
     // Ends a modal loop with the result; hides a modeless dialog.
     void EndDialog(int result);
 
-    // Owner of a modal dialog whose parent has no window object here (a window of another
-    // module or process); used when no parent object is given.
+    // Owner of a dialog whose parent has no window object here (a window of another module
+    // or process); used when no parent object is given. Without either, the application's
+    // main window owns the dialog.
     void SetOwnerWindow(HWND owner) { m_hWndOwner = owner; }
 
     BOOL UpdateData(BOOL saveAndValidate = TRUE);
     BOOL IsModal() const { return m_inModalLoop; }
 
-    // Dialog navigation for a message that no window object consumed: TRUE when the
-    // dialog manager of the dialog that holds the target window took it.
-    static BOOL IsDialogNavigation(MSG* msg);
+    // Dialog navigation (Tab, Enter, Esc, mnemonics) for the keyboard and mouse messages
+    // of the dialog's own window tree; derived dialogs put their own key rules first.
+    BOOL PreTranslateMessage(MSG* msg) override;
 
 protected:
     virtual BOOL OnInitDialog();
@@ -48,6 +49,9 @@ protected:
 
 private:
     HWND CreateFromTemplate(HWND parent);
+    // The window that owns this dialog: the parent's (or given owner's) top-level window,
+    // else the application's main window; null when there is none.
+    HWND ResolveOwner() const;
     static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
 
     HWND m_hWndOwner = nullptr;

@@ -1,6 +1,5 @@
 #include "framework/WinApp.h"
 
-#include "framework/Dialog.h"
 #include "framework/Wnd.h"
 
 namespace {
@@ -19,7 +18,9 @@ BOOL CWinApp::InitInstance() { return TRUE; }
 
 int CWinApp::ExitInstance() { return m_exitCode; }
 
-BOOL CWinApp::PreTranslateMessage(MSG* msg) { return CWnd::WalkPreTranslateTree(msg); }
+BOOL CWinApp::PreTranslateMessage(MSG* msg) {
+    return CWnd::WalkPreTranslateTree(m_pMainWnd != nullptr ? m_pMainWnd->m_hWnd : nullptr, msg);
+}
 
 BOOL AfxPumpMessage(MSG* msg) {
     const BOOL got = GetMessageW(msg, nullptr, 0, 0);
@@ -28,9 +29,8 @@ BOOL AfxPumpMessage(MSG* msg) {
         return FALSE;
     }
     CWinApp* app = AfxGetApp();
-    const BOOL consumed = app != nullptr ? app->PreTranslateMessage(msg) : CWnd::WalkPreTranslateTree(msg);
+    const BOOL consumed = app != nullptr ? app->PreTranslateMessage(msg) : CWnd::WalkPreTranslateTree(nullptr, msg);
     if (consumed) return TRUE;
-    if (CDialog::IsDialogNavigation(msg)) return TRUE;
     TranslateMessage(msg);
     DispatchMessageW(msg);
     return TRUE;

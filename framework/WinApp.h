@@ -31,7 +31,8 @@ protected:
 CWinApp* AfxGetApp();
 
 // Takes one message from the queue and handles it as the application loop does:
-// pre-translation, then dialog navigation, then dispatch. FALSE on WM_QUIT (left in *msg).
+// pre-translation (where dialogs do their navigation), then dispatch. FALSE on WM_QUIT
+// (left in *msg).
 BOOL AfxPumpMessage(MSG* msg);
 
 // The framework's entry point, called from the program's wWinMain.

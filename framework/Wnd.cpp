@@ -1,5 +1,6 @@
 #include "framework/Wnd.h"
 
+#include <memory>
 #include <mutex>
 #include <unordered_map>
 
@@ -16,6 +17,17 @@ std::unordered_map<HWND, CWnd*>& WindowMap() {
 }
 
 thread_local CWnd* t_pendingWnd = nullptr;
+
+// The procedure a subclassed window had before ours, kept on the window itself: when our
+// object dies while someone else's subclass sits above ours, their calls still come
+// through our procedure and must reach that procedure, not the default one.
+constexpr wchar_t kSuperProcProp[] = L"VornSuperProc";
+
+WNDPROC KeptSuperProc(HWND hwnd) { return reinterpret_cast<WNDPROC>(GetPropW(hwnd, kSuperProcProp)); }
+
+// Wrappers handed out by FromHandle for windows without an object; they hold nothing but
+// the handle, so a stale one is harmless and they can live as long as the thread.
+thread_local std::unordered_map<HWND, std::unique_ptr<CWnd>> t_temporaryWnds;
 
 bool IsCtlColorMessage(UINT msg) {
     return msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC;
@@ -43,6 +55,7 @@ LPCWSTR AfxPlainWindowClass() {
 CWnd::CWnd() = default;
 
 CWnd::~CWnd() {
+    if (m_bTemporary) return;
     // The window may outlive its object (a control of a dialog that is destroyed later):
     // give it back its own procedure so no message reaches a dead object.
     if (m_hWnd != nullptr) UnsubclassWindow();
@@ -53,6 +66,23 @@ CWnd* CWnd::FromHandlePermanent(HWND hwnd) {
     std::lock_guard<std::mutex> lock(g_mapLock);
     auto it = WindowMap().find(hwnd);
     return it == WindowMap().end() ? nullptr : it->second;
+}
+
+CWnd* CWnd::FromHandle(HWND hwnd) {
+    if (hwnd == nullptr) return nullptr;
+    if (CWnd* permanent = FromHandlePermanent(hwnd)) return permanent;
+    auto& temporaries = t_temporaryWnds;
+    auto it = temporaries.find(hwnd);
+    if (it != temporaries.end()) return it->second.get();
+    if (temporaries.size() >= 64) {
+        for (auto old = temporaries.begin(); old != temporaries.end();) {
+            old = IsWindow(old->first) ? std::next(old) : temporaries.erase(old);
+        }
+    }
+    auto wrapper = std::make_unique<CWnd>();
+    wrapper->m_hWnd = hwnd;
+    wrapper->m_bTemporary = true;
+    return temporaries.emplace(hwnd, std::move(wrapper)).first->second.get();
 }
 
 BOOL CWnd::Attach(HWND hwnd) {
@@ -67,12 +97,19 @@ BOOL CWnd::Attach(HWND hwnd) {
 void CWnd::AttachAndSubclass(HWND hwnd) {
     if (!Attach(hwnd)) return;
     PreSubclassWindow();
+    // Our procedure may still be in the chain, below another subclass, from an object that
+    // died earlier: take over that link rather than chaining our procedure to itself.
+    if (WNDPROC kept = KeptSuperProc(hwnd)) {
+        m_pfnSuper = kept;
+        return;
+    }
     m_pfnSuper = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::StandardWndProc)));
+    SetPropW(hwnd, kSuperProcProp, reinterpret_cast<HANDLE>(m_pfnSuper));
 }
 
 BOOL CWnd::SubclassWindow(HWND hwnd) {
-    if (hwnd == nullptr || !IsWindow(hwnd) || m_hWnd != nullptr) return FALSE;
+    if (hwnd == nullptr || !IsWindow(hwnd) || m_hWnd != nullptr || m_bTemporary) return FALSE;
     AttachAndSubclass(hwnd);
     return m_hWnd == hwnd;
 }
@@ -85,9 +122,16 @@ BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
 HWND CWnd::UnsubclassWindow() {
     HWND hwnd = m_hWnd;
     if (hwnd == nullptr) return nullptr;
+    if (m_bTemporary) {
+        m_hWnd = nullptr;
+        return hwnd;
+    }
+    // With another subclass above ours the chain stays as it is: our procedure, without
+    // an object, passes everything to the kept procedure.
     if (m_pfnSuper != nullptr && IsWindow(hwnd) &&
         GetWindowLongPtrW(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&CWnd::StandardWndProc)) {
         SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+        RemovePropW(hwnd, kSuperProcProp);
     }
     {
         std::lock_guard<std::mutex> lock(g_mapLock);
@@ -173,12 +217,17 @@ BOOL CWnd::ReflectToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* resul
     return object->OnChildNotify(msg, wParam, lParam, result);
 }
 
-BOOL CWnd::WalkPreTranslateTree(MSG* msg) {
+BOOL CWnd::WalkPreTranslateTree(HWND stop, MSG* msg) {
+    // GetParent gives a pop-up's owner, so an owned dialog's keys pass its owner too.
     for (HWND hwnd = msg->hwnd; hwnd != nullptr; hwnd = GetParent(hwnd)) {
         CWnd* object = FromHandlePermanent(hwnd);
         if (object != nullptr && object->PreTranslateMessage(msg)) return TRUE;
+        if (hwnd == stop) return FALSE;  // the main window had its turn
     }
-    return FALSE;
+    // A window outside the main window's tree (an unowned pop-up): the main window's
+    // rules still come last.
+    CWnd* main = FromHandlePermanent(stop);
+    return main != nullptr && main->PreTranslateMessage(msg);
 }
 
 void CWnd::FinishNcDestroy() {
@@ -187,6 +236,7 @@ void CWnd::FinishNcDestroy() {
         std::lock_guard<std::mutex> lock(g_mapLock);
         WindowMap().erase(hwnd);
     }
+    RemovePropW(hwnd, kSuperProcProp);
     m_hWnd = nullptr;
     m_pfnSuper = nullptr;
     CWinApp* app = AfxGetApp();
@@ -199,7 +249,13 @@ void CWnd::FinishNcDestroy() {
 
 LRESULT CALLBACK CWnd::StandardWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     CWnd* object = FromHandlePermanent(hwnd);
-    if (object == nullptr) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    if (object == nullptr) {
+        // The object died while another subclass kept calling us.
+        WNDPROC kept = KeptSuperProc(hwnd);
+        if (msg == WM_NCDESTROY) RemovePropW(hwnd, kSuperProcProp);
+        return kept != nullptr ? CallWindowProcW(kept, hwnd, msg, wParam, lParam)
+                               : ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
     const LRESULT result = object->WindowProc(msg, wParam, lParam);
     if (msg == WM_NCDESTROY) object->FinishNcDestroy();
     return result;

@@ -18,6 +18,12 @@ public:
 
     // The object attached to a window of this process, or null.
     static CWnd* FromHandlePermanent(HWND hwnd);
+    // The attached object, or else a temporary wrapper of the handle (any window, also one
+    // of another process) that neither subclasses it nor enters the map; the wrapper lives
+    // as long as the thread and must not be kept as the window's owner of record. Null for
+    // a null handle.
+    static CWnd* FromHandle(HWND hwnd);
+    bool IsTemporary() const { return m_bTemporary; }
 
     // Creates a window of a registered class; the object sees WM_NCCREATE onwards.
     BOOL CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, const RECT& rect,
@@ -47,9 +53,11 @@ public:
     // Brush for a WM_CTLCOLOR* message; null leaves the parent's answer.
     virtual HBRUSH CtlColor(HDC dc, UINT ctlColorMsg);
 
-    // Walks from the message's window up through its parents and offers the message to
-    // each window object found; TRUE when one consumed it.
-    static BOOL WalkPreTranslateTree(MSG* msg);
+    // Offers a queued message to the window objects from its target up through its
+    // parents (a pop-up's owner counts as its parent) until the main window `stop`; TRUE
+    // when one consumed it. When nothing did and the target does not live under `stop`,
+    // `stop` is offered it last.
+    static BOOL WalkPreTranslateTree(HWND stop, MSG* msg);
 
 protected:
     // Offers a parent's notification to the child's object; TRUE when the child handled it.
@@ -63,6 +71,7 @@ private:
     void FinishNcDestroy();
 
     WNDPROC m_pfnSuper = nullptr;
+    bool m_bTemporary = false;
 };
 
 // While alive, the next window created on this thread is attached to `wnd` from its very

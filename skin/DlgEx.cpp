@@ -30,7 +30,10 @@ int ButtonWidth(const CBtnEx& button) {
 
 CDlgEx::CDlgEx(UINT templateId, CWnd* parent) : CDialog(templateId, parent) {}
 
-CDlgEx::~CDlgEx() = default;
+CDlgEx::~CDlgEx() {
+    // End the window while the skin's pictures and buttons still exist for its last messages.
+    if (m_hWnd != nullptr) DestroyWindow();
+}
 
 BOOL CDlgEx::OnInitDialog() {
     CDialog::OnInitDialog();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "framework/Dialog.h"
@@ -78,9 +79,9 @@ protected:
     BOOL PreTranslateMessage(MSG* msg) override {
         if (msg->message == kProbeMsg) {
             ++pretranslated;
-            return consumeProbes;
+            if (consumeProbes) return TRUE;
         }
-        return FALSE;
+        return CDialog::PreTranslateMessage(msg);
     }
 };
 
@@ -261,4 +262,155 @@ TEST(WinApp, TheLoopEndsWhenTheMainWindowIsDestroyed) {
     EXPECT_EQ(app.Run(), 0);
     EXPECT_EQ(app.m_pMainWnd, nullptr);
     EXPECT_EQ(main.m_hWnd, nullptr);
+}
+
+namespace {
+
+// A main window with key rules of its own, like the launcher's: it swallows Esc and
+// records every probe that reaches it.
+class RuleMainWnd : public CWnd {
+public:
+    int escapesSwallowed = 0;
+    std::vector<HWND> probesSeen;
+    BOOL PreTranslateMessage(MSG* msg) override {
+        if (msg->message == WM_KEYDOWN && msg->wParam == VK_ESCAPE) {
+            ++escapesSwallowed;
+            return TRUE;
+        }
+        if (msg->message == kProbeMsg) probesSeen.push_back(msg->hwnd);
+        return FALSE;
+    }
+};
+
+}  // namespace
+
+TEST(PreTranslate, APopUpOverTheMainWindowGetsItsKeysFirstAndTheMainWindowTheRest) {
+    TestApp app;
+    RuleMainWnd main;
+    ASSERT_TRUE(main.CreateEx(0, AfxPlainWindowClass(), L"main", WS_POPUP | WS_VISIBLE, RECT{0, 0, 300, 200}, nullptr,
+                              nullptr));
+    app.m_pMainWnd = &main;
+
+    // An unowned pop-up that no dialog object holds: its probes still reach the main
+    // window last.
+    HWND stray = CreateWindowExW(0, AfxPlainWindowClass(), L"stray", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 nullptr, nullptr);
+
+    TestDialog dialog;  // no parent: owned by the main window
+    HWND owner = nullptr, edit = nullptr;
+    bool mainEnabledDuring = true;
+    dialog.onInit = [&](TestDialog& d) {
+        owner = GetWindow(d.m_hWnd, GW_OWNER);
+        edit = d.edit.m_hWnd;
+        mainEnabledDuring = IsWindowEnabled(main.m_hWnd) != FALSE;
+        SetFocus(d.edit.m_hWnd);
+        PostMessageW(d.edit.m_hWnd, kProbeMsg, 0, 0);  // passes the dialog, then its owner
+        PostMessageW(stray, kProbeMsg, 0, 0);
+        PostMessageW(d.edit.m_hWnd, WM_KEYDOWN, VK_ESCAPE, 1);
+    };
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);  // the dialog's Esc, not the main window's rule
+    EXPECT_EQ(owner, main.m_hWnd);
+    EXPECT_FALSE(mainEnabledDuring);
+    EXPECT_TRUE(IsWindowEnabled(main.m_hWnd));
+    EXPECT_EQ(dialog.cancelCalls, 1);
+    EXPECT_EQ(main.escapesSwallowed, 0);
+    EXPECT_EQ(dialog.pretranslated, 1);
+    EXPECT_EQ(main.probesSeen, (std::vector<HWND>{edit, stray}));
+    EXPECT_EQ(dialog.edit.probes, 1);  // and dispatched after the walk
+
+    // With the dialog gone, the main window's own rule holds for its own keys.
+    PostMessageW(main.m_hWnd, WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageW(main.m_hWnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(app.Run(), 0);
+    EXPECT_EQ(main.escapesSwallowed, 1);
+    DestroyWindow(stray);
+}
+
+TEST(Owners, AChildGivenAsParentStandsForItsTopLevelWindow) {
+    CWnd top;
+    ASSERT_TRUE(top.CreateEx(0, AfxPlainWindowClass(), L"top", WS_OVERLAPPEDWINDOW, RECT{0, 0, 200, 200}, nullptr,
+                             nullptr));
+    CWnd child;
+    ASSERT_TRUE(child.CreateEx(0, AfxPlainWindowClass(), L"child", WS_CHILD | WS_VISIBLE, RECT{0, 0, 50, 50},
+                               top.m_hWnd, nullptr));
+    TestDialog dialog(&child);
+    HWND owner = nullptr;
+    bool topEnabledDuring = true;
+    dialog.onInit = [&](TestDialog& d) {
+        owner = GetWindow(d.m_hWnd, GW_OWNER);
+        topEnabledDuring = IsWindowEnabled(top.m_hWnd) != FALSE;
+        d.EndDialog(IDOK);
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(owner, top.m_hWnd);
+    EXPECT_FALSE(topEnabledDuring);
+    EXPECT_TRUE(IsWindowEnabled(top.m_hWnd));
+
+    // A window without an object (as the launcher's window is to a game process) is
+    // wrapped, not taken over, and can own a dialog.
+    HWND plain = CreateWindowExW(0, L"STATIC", L"plain", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    const LONG_PTR procBefore = GetWindowLongPtrW(plain, GWLP_WNDPROC);
+    CWnd* wrapped = CWnd::FromHandle(plain);
+    ASSERT_NE(wrapped, nullptr);
+    EXPECT_TRUE(wrapped->IsTemporary());
+    EXPECT_EQ(CWnd::FromHandle(plain), wrapped);
+    EXPECT_EQ(CWnd::FromHandlePermanent(plain), nullptr);
+    EXPECT_EQ(GetWindowLongPtrW(plain, GWLP_WNDPROC), procBefore);
+    EXPECT_EQ(CWnd::FromHandle(top.m_hWnd), &top);
+    TestDialog owned(wrapped);
+    owned.onInit = [&](TestDialog& d) {
+        owner = GetWindow(d.m_hWnd, GW_OWNER);
+        d.EndDialog(IDOK);
+    };
+    EXPECT_EQ(owned.DoModal(), IDOK);
+    EXPECT_EQ(owner, plain);
+    DestroyWindow(plain);
+    top.DestroyWindow();
+}
+
+TEST(Dialog, AnObjectDestroyedWhileItsWindowLivesTakesTheWindowWithIt) {
+    auto dialog = std::make_unique<TestDialog>();
+    ASSERT_TRUE(dialog->Create(100));
+    ShowWindow(dialog->m_hWnd, SW_SHOW);
+    const HWND hwnd = dialog->m_hWnd;
+    const HWND edit = dialog->edit.m_hWnd;
+    ASSERT_TRUE(IsWindow(edit));
+    dialog.reset();
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_FALSE(IsWindow(edit));
+    EXPECT_EQ(CWnd::FromHandlePermanent(hwnd), nullptr);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);  // nothing left aimed at it
+}
+
+TEST(Wnd, AWindowSubclassedAfterUsKeepsItsOwnBehaviourWhenOurObjectGoesFirst) {
+    HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(edit, nullptr);
+    static WNDPROC below = nullptr;
+    static int thirdPartyCalls = 0;
+    auto thirdParty = [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        ++thirdPartyCalls;
+        return CallWindowProcW(below, hwnd, msg, wParam, lParam);
+    };
+    {
+        RecordingEdit object;
+        ASSERT_TRUE(object.SubclassWindow(edit));
+        below = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+thirdParty)));
+        SendMessageW(edit, kProbeMsg, 0, 0);
+        EXPECT_EQ(object.probes, 1);
+    }
+    // The edit control still answers its own messages (the default procedure would say 0).
+    SendMessageW(edit, EM_SETLIMITTEXT, 77, 0);
+    EXPECT_EQ(SendMessageW(edit, EM_GETLIMITTEXT, 0, 0), 77);
+    EXPECT_GT(thirdPartyCalls, 0);
+
+    // A new object can take the window again without looping through its own procedure.
+    RecordingEdit again;
+    ASSERT_TRUE(again.SubclassWindow(edit));
+    SendMessageW(edit, kProbeMsg, 0, 0);
+    EXPECT_EQ(again.probes, 1);
+    EXPECT_EQ(SendMessageW(edit, EM_GETLIMITTEXT, 0, 0), 77);
+    DestroyWindow(edit);
+    EXPECT_EQ(again.m_hWnd, nullptr);
 }
