@@ -20,6 +20,9 @@ class UpdateTests(harness.WineTestCase):
         harness.reset_prefix()
         self.service = StandInService(port=harness.service_port()).start()
         self.addCleanup(self.service.stop)
+        # Every way through an update run ends in a launcher window (this one's, or the new
+        # executable's); closing it ends the run.
+        harness.close_launchers_in_background(self)
         folder = harness.prefix_path(*harness.DATA_FOLDER)
         os.makedirs(folder, exist_ok=True)
         self.installed = os.path.join(folder, "Zelqa7.exe")
