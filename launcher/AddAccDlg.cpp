@@ -7,6 +7,7 @@ namespace {
 constexpr UINT kTemplate = 161;
 constexpr UINT kBackPng = 162, kButtonPng = 133;
 constexpr int kQuestionId = 1023;
+constexpr int kQuestionRight = 272;  // the picture's right margin
 }  // namespace
 
 CAddAccDlg::CAddAccDlg() : CDlgEx(kTemplate) {}
@@ -30,13 +31,15 @@ BOOL CAddAccDlg::OnInitDialog() {
     SetSkin(LoadSkinBitmap(module, kBackPng), 1, 0, nullptr, nullptr, nullptr, nullptr);
     // The picture fixes the pixel layout: the template's rectangles at the 6 x 12 dialog base
     // units (1.5 pixels per unit) the picture was drawn for, whatever font the system
-    // gives the dialog (a larger one would push "否" off the picture).
+    // gives the dialog (a larger one would push "否" off the picture). The question's
+    // longest line only just fits its 240 pixels in the intended face, so it may use the
+    // picture's width up to the margin, and a slightly wider face does not wrap it.
     const auto place = [&](CWnd& control, int x, int y, int w, int h) {
         MoveWindow(control.m_hWnd, x * 3 / 2, y * 3 / 2, w * 3 / 2, h * 3 / 2, FALSE);
     };
     place(m_btnYes, 95, 71, 42, 14);
     place(m_btnNo, 141, 71, 42, 14);
-    place(m_stcQuestion, 14, 31, 160, 30);
+    MoveWindow(m_stcQuestion.m_hWnd, 14 * 3 / 2, 31 * 3 / 2, kQuestionRight - 14 * 3 / 2, 30 * 3 / 2, FALSE);
     HBITMAP strip = LoadSkinBitmap(module, kButtonPng);
     m_btnYes.SetBitmap(strip, 1);
     m_btnNo.SetBitmap(strip, 1);

@@ -140,10 +140,8 @@ def picture_notice_background():  # 146: picture-only notice (layered, colour ke
 
 
 def add_account_background():  # 162: natural size, caption band 30
-    c = panel(284, 150, 30, 6)
-    # A faint separator above the buttons.
-    c.paint(12, 100, 272, 101, lambda x, y: BODY_EDGE, lambda x, y: 1.0)
-    return c
+    # No separator: three lines of question reach down to just above the buttons.
+    return panel(284, 150, 30, 6)
 
 
 # ---- buttons -----------------------------------------------------------------------------
