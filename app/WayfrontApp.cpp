@@ -16,6 +16,7 @@
 #include "common/ModulePath.h"
 #include "common/PathRules.h"
 #include "launcher/Wayfront3Dlg.h"
+#include "maintenance/CacheClear.h"
 #include "online/UpdateCheck.h"
 #include "skin/MessageBox.h"
 
@@ -145,6 +146,7 @@ BOOL CWayfront3App::InitInstance() {
 }
 
 void CWayfront3App::RunLauncherWindow() {
+    vorn::SetBrowserCacheLimit();
     CWayfront3Dlg dialog;
     m_pMainWnd = &dialog;
     dialog.DoModal();
