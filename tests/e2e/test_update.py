@@ -29,6 +29,9 @@ class UpdateTests(harness.WineTestCase):
         super().setUp()
         self.service = StandInService(port=harness.service_port()).start()
         self.addCleanup(self.service.stop)
+        # Every way through an update run ends in a launcher window (this one's, or the new
+        # executable's); closing it ends the run.
+        harness.close_launchers_in_background(self)
         with open(harness.EXE, "rb") as f:
             self.current = f.read()
         self.release = release_bytes("3.0.0.2")
