@@ -66,8 +66,14 @@ def probe(*args, timeout=30):
     return r.code, objects
 
 
+# A reset stops the wineserver and waits for it to end; a background closer's window probe
+# in the middle would start a new one and keep the reset waiting for ever.
+_PREFIX_LOCK = threading.Lock()
+
+
 def reset_prefix():
-    subprocess.run([RESET], env=wine_env(), check=True, stdout=subprocess.DEVNULL)
+    with _PREFIX_LOCK:
+        subprocess.run([RESET], env=wine_env(), check=True, stdout=subprocess.DEVNULL)
 
 
 class WineTestCase(unittest.TestCase):
@@ -159,11 +165,12 @@ class LauncherCloser:
     def _run(self):
         seen = {}
         while not self._stop.wait(self.interval):
-            now = time.monotonic()
-            for window in launcher_main_windows():
-                first = seen.setdefault(window["hwnd"], now)
-                if now - first >= self.age:
-                    close_launcher(window["hwnd"])
+            with _PREFIX_LOCK:
+                now = time.monotonic()
+                for window in launcher_main_windows():
+                    first = seen.setdefault(window["hwnd"], now)
+                    if now - first >= self.age:
+                        close_launcher(window["hwnd"])
 
 
 def close_launchers_in_background(test_case):
