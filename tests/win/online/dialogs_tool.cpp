@@ -5,10 +5,12 @@
 //   vorn_online_dialogs notice STEP...
 //     steps: snap, timer1, timer2 (posted WM_TIMER), close (the skin's close button),
 //            minimize (posted SC_MINIMIZE), click:ID (mouse on a static), wait:MS,
-//            owner-hide, owner-show
-//   vorn_online_dialogs download NAME [esc-at:P] [cancel-at:P] [close-at:P] [signal-at:P:FILE]
-//     acts when the bar reaches P percent; once the download has finished it presses
-//     Escape and Enter (both must leave the dialog open) and then OK.
+//            owner-hide, owner-show, browser:PROGRAM (the program Wine opens web
+//            addresses with, before the pop-up is created)
+//   vorn_online_dialogs download NAME [esc-at:P] [enter-at:P] [cancel-at:P] [close-at:P]
+//                                     [signal-at:P:FILE]
+//     acts when the bar reaches P percent (0: at once); once the download has finished it
+//     presses Escape (which must leave the dialog open) and then OK.
 //
 // Prints one JSON object per line: the notice's state after each "snap", or the
 // download's titles, labels and bar positions as they changed, and its result.
@@ -153,6 +155,18 @@ void SnapNotice(CPopInfoDlg& dialog, const std::wstring& step) {
 }
 
 void RunNotice(OwnerWindow& owner, int argc, wchar_t** argv) {
+    for (int i = 0; i < argc; ++i) {
+        const std::wstring step = argv[i];
+        if (step.rfind(L"browser:", 0) != 0) continue;
+        HKEY key = nullptr;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\WineBrowser", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                            nullptr) == ERROR_SUCCESS) {
+            const std::wstring program = step.substr(8);
+            RegSetValueExW(key, L"Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(program.c_str()),
+                           static_cast<DWORD>((program.size() + 1) * sizeof(wchar_t)));
+            RegCloseKey(key);
+        }
+    }
     CPopInfoDlg dialog;
     if (!dialog.CreateAndShow()) {
         std::printf("{\"error\": \"not created\"}\n");
@@ -184,12 +198,12 @@ void RunNotice(OwnerWindow& owner, int argc, wchar_t** argv) {
 
 struct DownloadWatch {
     CDownGameDlg* dialog = nullptr;
-    int escAt = -1, cancelAt = -1, closeAt = -1, signalAt = -1;
+    int escAt = -1, enterAt = -1, cancelAt = -1, closeAt = -1, signalAt = -1;
     std::wstring signalFile;
     std::vector<std::wstring> titles, labels;
     std::vector<int> positions;
     bool finished = false, okEnabled = false, cancelEnabled = true;
-    bool escSent = false, cancelSent = false, closeSent = false, signalled = false;
+    bool escSent = false, enterSent = false, cancelSent = false, closeSent = false, signalled = false;
     int afterFinish = 0;  // samples since the download finished
     bool openAfterKeys = false;
 };
@@ -222,6 +236,10 @@ void CALLBACK SampleDownload(HWND, UINT, UINT_PTR, DWORD) {
         w.escSent = true;
         PostKey(d->m_btnCancel.m_hWnd, VK_ESCAPE);
     }
+    if (reached(w.enterAt) && !w.enterSent) {
+        w.enterSent = true;
+        PostKey(d->m_btnCancel.m_hWnd, VK_RETURN);
+    }
     if (reached(w.cancelAt) && !w.cancelSent) {
         w.cancelSent = true;
         PostMessageW(d->m_btnCancel.m_hWnd, BM_CLICK, 0, 0);
@@ -236,7 +254,7 @@ void CALLBACK SampleDownload(HWND, UINT, UINT_PTR, DWORD) {
         w.cancelEnabled = IsWindowEnabled(d->m_btnCancel.m_hWnd) != FALSE;
     }
     if (!w.finished || w.cancelSent || w.closeSent) return;
-    // Finished: Escape and Enter on the focused button, then OK.
+    // Finished: Escape on the focused button, then OK.
     ++w.afterFinish;
     if (w.afterFinish == 2) {
         PostKey(d->m_btnOK.m_hWnd, VK_ESCAPE);
@@ -264,6 +282,7 @@ void RunDownload(OwnerWindow& owner, const std::wstring& name, int argc, wchar_t
     for (int i = 0; i < argc; ++i) {
         const std::wstring arg = argv[i];
         if (arg.rfind(L"esc-at:", 0) == 0) g_watch.escAt = Percent(arg, 7);
+        if (arg.rfind(L"enter-at:", 0) == 0) g_watch.enterAt = Percent(arg, 9);
         if (arg.rfind(L"cancel-at:", 0) == 0) g_watch.cancelAt = Percent(arg, 10);
         if (arg.rfind(L"close-at:", 0) == 0) g_watch.closeAt = Percent(arg, 9);
         if (arg.rfind(L"signal-at:", 0) == 0) {
