@@ -74,8 +74,8 @@ class NoticeTests(DialogsCase):
     def test_picture_and_text_notice_repeats_then_the_players_choice_is_kept(self):
         picture = self.picture("75x80")
         line = self.publish(picture=picture, repeat=2)
-        snaps = self.drive("notice", "snap", "timer1", "snap", "timer2", "snap", "timer1", "snap", "timer2", "snap",
-                           "timer1", "snap")
+        snaps = self.drive("notice", "snap", "timer1", "snap", "owner-hide", "timer2", "snap", "owner-show", "timer1",
+                           "snap", "timer2", "snap", "timer1", "snap")
         first = snaps[0]
         self.assert_bottom_right(first)
         width = first["rect"][2] - first["rect"][0]
@@ -92,8 +92,10 @@ class NoticeTests(DialogsCase):
         with open(self.beside("PopWnd.jpg"), "rb") as f:
             self.assertEqual(f.read(), picture)
         self.assertFalse(os.path.exists(self.beside("PopWnd.jpg.part")))
-        # Repeat count 2: shown three times, hidden in between, then closed for good.
-        self.assertEqual([s["visible"] for s in snaps], [True, False, True, False, True, False])
+        # Repeat count 2: shown three times, hidden in between, then closed for good; a
+        # showing that falls while the launcher is hidden is not made up for.
+        self.assertEqual([s["visible"] for s in snaps], [True, False, False, False, True, False])
+        self.assertEqual(snaps[-1]["shows"], 2)
         self.assertEqual(snaps[-1]["popenable"], "1")
 
         # It comes back at the next start until the player closes it.
