@@ -131,26 +131,22 @@ void SnapNotice(CPopInfoDlg& dialog, const std::wstring& step) {
         char head[512];
         std::snprintf(head, sizeof head,
                       "\"%ld\": {\"visible\": %s, \"rect\": %s, \"picture\": [%d, %d], \"notify\": %s, \"hand\": %d, "
-                      "\"colour\": %lu, \"hover\": %lu, \"hoverColour\": %d, \"weight\": %d, \"text\": ",
+                      "\"weight\": %d, \"text\": ",
                       static_cast<long>(GetDlgCtrlID(label->m_hWnd)), Bool(IsWindowVisible(label->m_hWnd)),
                       JsonRect(r).c_str(), label->m_nPicWidth, label->m_nPicHeight,
                       Bool((GetWindowLongW(label->m_hWnd, GWL_STYLE) & SS_NOTIFY) != 0), label->m_bHandCursor,
-                      static_cast<unsigned long>(label->m_crText), static_cast<unsigned long>(label->m_crHover),
-                      label->m_bHoverColor, label->m_nFontWeight);
+                      label->m_nFontWeight);
         statics += std::string(statics.size() > 1 ? ", " : "") + head + Json(label->m_strText) + "}";
     }
     statics += "}";
     std::printf(
         "{\"step\": %s, \"visible\": %s, \"rect\": %s, \"work\": %s, \"topmost\": %s, \"toolwindow\": %s, "
-        "\"appwindow\": %s, \"layered\": %s, \"shows\": %d, \"repeat\": %d, \"popinfo\": %s, \"popenable\": %s, "
-        "\"fields\": [%s, %s, %s, %s, %s, %s], \"statics\": %s}\n",
+        "\"appwindow\": %s, \"layered\": %s, \"shows\": %d, \"popinfo\": %s, \"popenable\": %s, \"statics\": %s}\n",
         Json(step).c_str(), Bool(IsWindowVisible(dialog.m_hWnd)), JsonRect(window).c_str(), JsonRect(work).c_str(),
         Bool((exStyle & WS_EX_TOPMOST) != 0), Bool((exStyle & WS_EX_TOOLWINDOW) != 0),
         Bool((exStyle & WS_EX_APPWINDOW) != 0), Bool((exStyle & WS_EX_LAYERED) != 0), g_nNoticeShows,
-        dialog.m_nRepeat, Json(Stored(vorn::settings::kKeyNoticeLine)).c_str(),
-        Json(Stored(vorn::settings::kKeyNoticeEnabled)).c_str(), Json(dialog.m_szNoticeId).c_str(),
-        Json(dialog.m_szExpiry).c_str(), Json(dialog.m_szTitle).c_str(), Json(dialog.m_szLink).c_str(),
-        Json(dialog.m_szContent).c_str(), Json(dialog.m_szPicUrl).c_str(), statics.c_str());
+        Json(Stored(vorn::settings::kKeyNoticeLine)).c_str(), Json(Stored(vorn::settings::kKeyNoticeEnabled)).c_str(),
+        statics.c_str());
     std::fflush(stdout);
 }
 
