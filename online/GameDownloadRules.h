@@ -1,0 +1,22 @@
+#pragma once
+// The game download dialog's decisions that need no window: which launcher names are
+// accepted, where that launcher's configuration is published, and the label under the bar.
+#include <string>
+#include <string_view>
+
+namespace vorn {
+
+// Letters, digits, "_" and "-", at least one: the name becomes a file name beside the
+// executable and in the temporary folder, so it must name one file there and nothing else.
+// The settings file's own name is refused, since the configuration is written under the
+// name and removed again.
+bool IsAcceptedLauncherName(std::u16string_view name);
+
+// This launcher's configuration address with every "Zelqa7" in it replaced by the other
+// launcher's name (letter case kept as given).
+std::u16string OtherLauncherConfigUrl(std::u16string_view ownConfigUrl, std::u16string_view name);
+
+// "已加载  50%": the label under the progress bar.
+std::u16string DownloadedLabel(unsigned percent);
+
+}  // namespace vorn

@@ -1,0 +1,77 @@
+#pragma once
+// The notice pop-up: one line published by the service, shown in the bottom-right corner
+// above every window for 11 seconds, hidden for 40 minutes and shown again as often as the
+// line asks; what the player did with it is remembered in the settings file beside the
+// executable.
+#include <windows.h>
+
+#include "skin/DlgEx.h"
+#include "skin/StaticEx.h"
+
+// How many times the notice has come back after its first showing in this process.
+extern int g_nNoticeShows;
+
+namespace vorn {
+
+inline constexpr UINT kNoticeTemplate = 160;
+
+// Fetches the notice line from the service into text (1024 characters), converted from the
+// ANSI code page and cut at its first line break. FALSE, with an empty text, when there is
+// none.
+BOOL FetchNoticeText(wchar_t* text /* [1024] */);
+
+// Whether the line is to be shown, by what is stored about the last notice shown.
+BOOL ShouldShowNotice(const wchar_t* text);
+
+}  // namespace vorn
+
+class CPopInfoDlg : public CDlgEx {
+public:
+    CPopInfoDlg();
+    ~CPopInfoDlg() override;
+
+    // Creates the pop-up modeless from its template (owned by the application's main
+    // window) and shows it when that owner is visible; the pop-up closes itself at once
+    // when there is nothing to show. FALSE when it exists already or cannot be created.
+    BOOL CreateAndShow();
+
+    // Fetches, decides, parses and stores; TRUE when the notice is to be shown.
+    BOOL ParseNotice();
+
+    BOOL PreTranslateMessage(MSG* msg) override;
+
+    wchar_t m_szNoticeId[32] = {};
+    wchar_t m_szExpiry[32] = {};
+    wchar_t m_szTitle[64] = {};
+    wchar_t m_szLink[512] = {};
+    wchar_t m_szContent[512] = {};
+    wchar_t m_szPicUrl[512] = {};
+    int m_nRepeat = 0;
+
+    CStaticEx m_stcPicture;  // 1019
+    CStaticEx m_stcTitle;    // 1020
+    CStaticEx m_stcContent;  // 1021
+    CStaticEx m_stcLink;     // 1022
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;      // Enter does nothing
+    void OnCancel() override;  // nor does Escape
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void LayOut();
+    void PlaceTextStatics(bool withPicture, int width);
+    // The picture downloaded into "PopWnd.jpg" as a bitmap owned by the caller; null when
+    // it could not be downloaded or read.
+    HBITMAP FetchPicture() const;
+    void OnTimer(UINT_PTR id);
+    // True when the message was a close or minimise request, which it then carried out.
+    bool HandleSystemCommand(WPARAM command);
+    void OnNoticeClicked();
+    void Close();
+    void StopTimers();
+    bool OwnerVisible() const;
+};
