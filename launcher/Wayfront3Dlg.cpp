@@ -722,6 +722,7 @@ LRESULT CWayfront3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             PushSoundState();
         } else if (wParam == kNoticeTimer) {
             KillTimer(m_hWnd, kNoticeTimer);
+            m_dlgNotice.CreateAndShow();
             return 0;
         }
         break;

@@ -18,6 +18,7 @@
 #include "launcher/TabStrip.h"
 #include "launcher/TabTitles.h"
 #include "skin/BtnEx.h"
+#include "online/PopInfoDlg.h"
 #include "skin/DlgEx.h"
 #include "skin/StaticEx.h"
 
@@ -63,6 +64,7 @@ public:
     CBtnEx m_btnSound;
     CStaticEx m_stcOtherAccount;
     BOOL m_bMute = FALSE;
+    CPopInfoDlg m_dlgNotice;
     OSVERSIONINFOW m_osvi{};
     HWND m_hPageWnd = nullptr;              // a game window that asked not to be a tab
     HANDLE m_hPendingChild = nullptr;       // the last game process started, until a window arrives
