@@ -12,5 +12,8 @@ inline constexpr UINT kMsgReloadHotKeys = WM_USER + 4;    // from a settings dia
 inline constexpr UINT kMsgSoundState = WM_USER + 5;       // to game windows: wParam 1 silent
 inline constexpr UINT kMsgAddAccountAnswer = WM_USER + 6; // wParam 1 new tab, 0 new launcher
 inline constexpr UINT kMsgGameReloadHotKeys = WM_USER + 7;
+// Posted by the cache-clearing thread to the window that started it: wParam 1 when
+// everything was removed, 0 when something stayed.
+inline constexpr UINT kMsgCacheCleared = WM_APP + 1;
 
 }  // namespace vorn::launcher

@@ -1,6 +1,7 @@
 #include "launcher/Wayfront3Dlg.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <algorithm>
 
@@ -9,9 +10,15 @@
 #include "common/PathRules.h"
 #include "common/Settings.h"
 #include "common/WideText.h"
+#include "common/RunMode.h"
 #include "hotkeys/HotKeys.h"
+#include "hotkeys/SettingDlg.h"
+#include "launcher/KeyHookRules.h"
+#include "launcher/LauncherMenuWin.h"
 #include "launcher/LauncherMessages.h"
 #include "launcher/MainWindowRules.h"
+#include "maintenance/CacheClear.h"
+#include "online/UpdateCheck.h"
 #include "skin/MessageBox.h"
 #include "skin/SkinImage.h"
 
@@ -21,6 +28,7 @@
 
 CWayfront3Dlg* g_pMainDlg = nullptr;
 HHOOK g_hKeyboardHook = nullptr;
+CSettingDlg* g_pOpenSettingsDlg = nullptr;
 vorn::HotKey g_bossKey, g_switchKey, g_soundKey;
 
 namespace {
@@ -34,6 +42,7 @@ constexpr UINT kMainBackPng = 134, kMinimizePng = 136, kMaximizePng = 135, kRest
 constexpr UINT kHidePng = 138, kSoundOnPng = 149, kSoundMutedPng = 148, kMenuPng = 139;
 constexpr UINT kTabsPng = 140, kTabClosePng = 141, kLinkPng = 142;
 constexpr UINT kAddAccountTemplate = 161;
+constexpr UINT kTrayIconId = 1;
 constexpr UINT_PTR kSoundTimer = 3, kNoticeTimer = 4;
 constexpr UINT kSoundPeriodMs = 400;
 // The notice pop-up comes a little after the first game window, not over the login.
@@ -104,6 +113,22 @@ void BuildStripList(CImageList& list, UINT pictureId, int frames) {
 }  // namespace
 
 LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
+    // Every key of the desktop passes here: compare and act, nothing else, and always hand
+    // the key on.
+    if (code == HC_ACTION && g_pMainDlg != nullptr && lParam != 0 && (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN)) {
+        const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+        switch (KeyHookAction(g_pMainDlg->TabCount(), static_cast<unsigned>(wParam), static_cast<int>(key->vkCode),
+                              vorn::CurrentHotKeyModifiers(), g_bossKey, g_soundKey)) {
+        case HookAction::kToggleHide:
+            g_pMainDlg->ToggleHide();
+            break;
+        case HookAction::kToggleSound:
+            g_pMainDlg->ToggleSound();
+            break;
+        case HookAction::kNone:
+            break;
+        }
+    }
     return CallNextHookEx(g_hKeyboardHook, code, wParam, lParam);
 }
 
@@ -120,6 +145,7 @@ CWayfront3Dlg::~CWayfront3Dlg() {
     for (auto& [pid, handle] : m_titleProcesses) CloseHandle(handle);
     for (HANDLE child : m_childrenLoggingIn) CloseHandle(child);
     if (m_dlgAddAcc.m_hWnd != nullptr) m_dlgAddAcc.DestroyWindow();
+    RemoveTrayIcon();
     if (g_pMainDlg == this) g_pMainDlg = nullptr;
 }
 
@@ -239,7 +265,137 @@ void CWayfront3Dlg::ExitLauncher() {
     // Closed once: a second exit request finds no tabs.
     m_arrTabWnd.clear();
     m_arrTabTitle.clear();
+    RemoveTrayIcon();
     PostQuitMessage(0);
+}
+
+void CWayfront3Dlg::ToggleHide() {
+    if (m_hWnd == nullptr) return;
+    if (IsWindowVisible(m_hWnd)) {
+        ShowWindow(m_hWnd, SW_HIDE);
+        if (m_dlgAddAcc.m_hWnd != nullptr) ShowWindow(m_dlgAddAcc.m_hWnd, SW_HIDE);
+        // The notice pop-up, once the launcher shows one, hides here too.
+        if (g_pOpenSettingsDlg != nullptr && g_pOpenSettingsDlg->m_hWnd != nullptr &&
+            IsWindowVisible(g_pOpenSettingsDlg->m_hWnd)) {
+            g_pOpenSettingsDlg->EndDialog(IDCANCEL);  // nothing saved
+        }
+    } else {
+        ShowWindow(m_hWnd, SW_RESTORE);
+        BringToFront();
+    }
+}
+
+namespace {
+
+NOTIFYICONDATAW TrayIconData(HWND window, HICON icon) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;  // this build's own structure, whatever its width
+    data.hWnd = window;
+    data.uID = kTrayIconId;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = kMsgTrayCallback;
+    data.hIcon = icon;
+    lstrcpynW(data.szTip, kTitle, ARRAYSIZE(data.szTip));
+    return data;
+}
+
+}  // namespace
+
+void CWayfront3Dlg::AddTrayIcon() {
+    if (m_bTrayIcon || m_hWnd == nullptr) return;
+    NOTIFYICONDATAW data = TrayIconData(m_hWnd, m_hIcon);
+    m_bTrayIcon = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+}
+
+void CWayfront3Dlg::RemoveTrayIcon() {
+    if (m_hWnd == nullptr) return;
+    // Asked whether or not it was added: a removal of nothing does no harm.
+    NOTIFYICONDATAW data = TrayIconData(m_hWnd, m_hIcon);
+    Shell_NotifyIconW(NIM_DELETE, &data);
+    m_bTrayIcon = false;
+}
+
+void CWayfront3Dlg::ShowSystemMenu() {
+    HMENU menu = CreateLauncherMenu(MenuKind::kSystem);
+    if (menu == nullptr) return;
+    RECT button{};
+    GetWindowRect(m_btnMenu.m_hWnd, &button);
+    const int command = TrackPopupMenu(menu, TPM_RETURNCMD, button.left, button.bottom + 2, 0, m_hWnd, nullptr);
+    DestroyMenu(menu);
+    RunMenuCommand(command);
+}
+
+void CWayfront3Dlg::ShowTrayMenu() {
+    // In front first, so that a click elsewhere closes the menu.
+    SetForegroundWindow(m_hWnd);
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    HMENU menu = CreateLauncherMenu(MenuKind::kTray);
+    if (menu == nullptr) return;
+    const int command = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTALIGN | TPM_BOTTOMALIGN, cursor.x, cursor.y, 0,
+                                       m_hWnd, nullptr);
+    DestroyMenu(menu);
+    PostMessageW(m_hWnd, WM_NULL, 0, 0);  // lets the menu's window go before the next one
+    RunMenuCommand(command);
+}
+
+void CWayfront3Dlg::RunMenuCommand(int command) {
+    switch (command) {
+    case kMenuRefresh:
+        // Marked as the program's own: it refreshes even where F5 is a hot key.
+        PostMessageW(m_hWnd, WM_KEYDOWN, VK_F5, kOwnMessageMarker);
+        break;
+    case kMenuToggleHide:
+        ToggleHide();
+        break;
+    case kMenuClearCache:
+        ClearCache();
+        break;
+    case kMenuUpdate:
+        CheckForUpdateNow();
+        break;
+    case kMenuSettings:
+        OpenSettings();
+        break;
+    case kMenuExit:
+        ExitLauncher();
+        break;
+    default:  // dismissed, or the version line
+        break;
+    }
+}
+
+void CWayfront3Dlg::CheckForUpdateNow() {
+    wchar_t address[512] = {};
+    bool compared = false;
+    if (vorn::CheckForUpdate(true, vorn::MODE_INSTALLED, address, nullptr, &compared) != 0) {
+        StartUpdater();
+        ExitLauncher();
+        return;
+    }
+    ShowMessage(0, kTitle, vorn::ToWide(std::u16string(NoUpdateText(compared))).c_str(), m_hWnd);
+}
+
+void CWayfront3Dlg::ClearCache() {
+    // The answer comes when the thread has finished (kMsgCacheCleared).
+    if (vorn::StartCacheClearing({m_hWnd, kMsgCacheCleared})) ++m_nCacheClearings;
+}
+
+void CWayfront3Dlg::OnCacheCleared(WPARAM everythingRemoved) {
+    if (m_nCacheClearings <= 0) return;  // not one of ours
+    --m_nCacheClearings;
+    ShowMessage(0, kTitle, vorn::ToWide(std::u16string(CacheClearedText(everythingRemoved == 1))).c_str(), m_hWnd);
+}
+
+void CWayfront3Dlg::OpenSettings() {
+    if (g_pOpenSettingsDlg != nullptr) {
+        if (g_pOpenSettingsDlg->m_hWnd != nullptr) SetForegroundWindow(g_pOpenSettingsDlg->m_hWnd);
+        return;
+    }
+    CSettingDlg dialog(this);
+    g_pOpenSettingsDlg = &dialog;
+    dialog.DoModal();
+    g_pOpenSettingsDlg = nullptr;
 }
 
 void CWayfront3Dlg::LoadHotKeys() {
@@ -326,6 +482,12 @@ void CWayfront3Dlg::OnCancel() {
 
 BOOL CWayfront3Dlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     switch (LOWORD(wParam)) {
+    case kHideId:
+        ToggleHide();
+        return TRUE;
+    case kMenuId:
+        ShowSystemMenu();
+        return TRUE;
     case kSoundId:
         m_bMute = !m_bMute;
         return TRUE;
@@ -433,6 +595,7 @@ void CWayfront3Dlg::OnWindowArrived(HWND window, LPARAM isPageWindow) {
         // The first game window turns the 1 x 1 window into the maximised launcher; a tab
         // after a page window finds it maximised already.
         if (!m_bMaximized) ToggleMaximize();
+        AddTrayIcon();
         SetTimer(m_hWnd, kSoundTimer, kSoundPeriodMs, nullptr);
     }
     if (isPageWindow != 0) {
@@ -742,6 +905,19 @@ LRESULT CWayfront3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case kMsgReloadHotKeys:
         LoadHotKeys();
+        return 0;
+    case kMsgTrayCallback:
+        if (lParam == WM_LBUTTONUP) {
+            ToggleHide();
+        } else if (lParam == WM_RBUTTONUP) {
+            PostMessageW(m_hWnd, kMsgShowTrayMenu, 0, 0);
+        }
+        return 0;
+    case kMsgShowTrayMenu:
+        ShowTrayMenu();
+        return 0;
+    case kMsgCacheCleared:
+        OnCacheCleared(wParam);
         return 0;
     case kMsgAddAccountAnswer:
         OnAddAccountAnswer(wParam);

@@ -23,11 +23,15 @@
 #include "skin/StaticEx.h"
 
 class CWayfront3Dlg;
+class CSettingDlg;
 
 // The one main window of this process, for the keyboard hook, which has no other way to
 // reach it; set by the constructor.
 extern CWayfront3Dlg* g_pMainDlg;
 extern HHOOK g_hKeyboardHook;
+// The settings dialog opened from a menu, while it is open: the boss key dismisses it, and
+// a second "设置..." brings it forward instead of opening another.
+extern CSettingDlg* g_pOpenSettingsDlg;
 // Boss key, window-switch key and sound key, as last loaded.
 extern vorn::HotKey g_bossKey, g_switchKey, g_soundKey;
 
@@ -55,6 +59,14 @@ public:
     void SelectTabAt(POINT point);
     // Reads the three hot keys and tells the game windows to do the same.
     void LoadHotKeys();
+    // Hides the launcher with everything it shows, or brings it back to the front.
+    void ToggleHide();
+    void ToggleSound() { m_bMute = !m_bMute; }
+
+    void AddTrayIcon();
+    void RemoveTrayIcon();
+    void ShowSystemMenu();
+    void ShowTrayMenu();
 
     int TabCount() const { return static_cast<int>(m_arrTabWnd.size()); }
 
@@ -104,6 +116,11 @@ private:
     LRESULT OnNcHitTestStrip(WPARAM wParam, LPARAM lParam);
     bool HandleQueuedRule(MSG* msg, bool* consumed);
     void StartNewLauncher();
+    void RunMenuCommand(int command);
+    void CheckForUpdateNow();
+    void ClearCache();
+    void OnCacheCleared(WPARAM everythingRemoved);
+    void OpenSettings();
 
     vorn::launcher::StripHover Hover() const;
     void SetHover(const vorn::launcher::StripHover& hover);
@@ -123,4 +140,6 @@ private:
     std::vector<HANDLE> m_childrenLoggingIn;  // started game processes whose window has not come
     int m_nLastWidth = 0;
     bool m_bNoticeArmed = false;
+    bool m_bTrayIcon = false;
+    int m_nCacheClearings = 0;  // clearing threads started whose report has not come yet
 };

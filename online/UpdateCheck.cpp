@@ -85,7 +85,8 @@ BOOL FetchUpdateConfig(char* key, wchar_t* updAddr) {
     return TRUE;
 }
 
-int CheckForUpdate(bool forced, int mode, wchar_t* updAddr, wchar_t* updKey) {
+int CheckForUpdate(bool forced, int mode, wchar_t* updAddr, wchar_t* updKey, bool* compared) {
+    if (compared != nullptr) *compared = false;
     if (!forced) {
         if (mode == MODE_INSTALL || mode == MODE_PARTNER || mode == MODE_UNINSTALL || mode == MODE_NEWGM) return 0;
         if (!IsUpdateDue()) return 0;
@@ -99,6 +100,7 @@ int CheckForUpdate(bool forced, int mode, wchar_t* updAddr, wchar_t* updKey) {
     // Without a readable executable there is nothing to compare: no update.
     const std::wstring localKey = MakeVersionKey();
     if (localKey.empty()) return 0;
+    if (compared != nullptr) *compared = true;
     return SameVersionKey(ToU16(localKey), ToU16(wideKey)) ? 0 : 1;
 }
 

@@ -23,7 +23,11 @@ BOOL FetchUpdateConfig(char* key /* [64] */, wchar_t* updAddr /* [512] */);
 // the configured download address, and updKey (when given) the configured version key,
 // whenever the configuration was read.
 // `mode` is the process's run mode: the scheduled check runs only in the launcher modes.
-int CheckForUpdate(bool forced, int mode, wchar_t* updAddr /* [512] */, wchar_t* updKey /* [64] */ = nullptr);
+// compared (when given) tells a real answer from a failed check: true only when the
+// configured key was compared with the running executable's, so that a 0 means "same
+// release" rather than "could not tell".
+int CheckForUpdate(bool forced, int mode, wchar_t* updAddr /* [512] */, wchar_t* updKey /* [64] */ = nullptr,
+                   bool* compared = nullptr);
 
 BOOL IsUpdateDue();
 BOOL IsDisabledDay(unsigned weekday);

@@ -1,7 +1,7 @@
 #!/bin/bash
 # Screenshots of the launcher main window under Xvfb, with the test build's stand-in game
-# processes: one tab, three tabs, the hovered close box, the add-account question and the
-# exit question. Pictures go to build/launcher-screenshots/ (or the first argument).
+# processes: one tab, three tabs, the hovered close box, both menus, hidden and restored,
+# the add-account question and the exit question. Pictures go to build/launcher-screenshots/ (or the first argument).
 set -euo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 out="${1:-$repo/build/launcher-screenshots}"

@@ -1,6 +1,7 @@
 """Drives the launcher through the scenes of scripts/launcher-screenshots.sh and takes a
-screenshot of each: one tab, three tabs, the close box under the mouse, the add-account
-question under its link, and the exit question. Game windows are the test build's
+screenshot of each: one tab, three tabs, the close box under the mouse, the system menu,
+the tray menu, the launcher hidden and restored, the add-account question under its link,
+and the exit question. Game windows are the test build's
 stand-ins; Wine does not draw windows of another process inside the launcher, so the
 client area shows the launcher's own background."""
 import os
@@ -14,8 +15,8 @@ sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 from tests.e2e import harness  # noqa: E402
 from tests.e2e.launcher_rig import (  # noqa: E402
-    INSTALLED_EXE, SC_CLOSE, WM_ADD_ACCOUNT_ANSWER, WM_SYSCOMMAND, LauncherRig, answer_box, boxes_of,
-    children_by_id, info, wait_until)
+    INSTALLED_EXE, SC_CLOSE, WM_ADD_ACCOUNT_ANSWER, WM_LBUTTONUP, WM_RBUTTONUP, WM_SYSCOMMAND, WM_TRAY_CALLBACK,
+    LauncherRig, answer_box, boxes_of, children_by_id, info, open_menu, wait_until)
 
 
 def shoot(out, name):
@@ -54,6 +55,22 @@ def main(out):
         subprocess.run(["xdotool", "mousemove", "490", "9"], check=True)
         shoot(out, "close-box-hover")
         subprocess.run(["xdotool", "mousemove", "700", "400"], check=True)
+        # The system menu under "系统", the tray menu at the cursor, each closed with Esc.
+        harness.probe("clickitem", main_window, 1003)
+        shoot(out, "system-menu")
+        harness.probe("sendkey", open_menu()["hwnd"], 0x1B)
+        time.sleep(0.5)
+        harness.probe("post", main_window, WM_TRAY_CALLBACK, 1, WM_RBUTTONUP)
+        shoot(out, "tray-menu")
+        harness.probe("sendkey", open_menu()["hwnd"], 0x1B)
+        time.sleep(0.5)
+        # Hidden and restored, as the tray icon's left click does.
+        harness.probe("post", main_window, WM_TRAY_CALLBACK, 1, WM_LBUTTONUP)
+        wait_until(lambda: not info(main_window)["visible"], what="hidden")
+        shoot(out, "hidden")
+        harness.probe("post", main_window, WM_TRAY_CALLBACK, 1, WM_LBUTTONUP)
+        wait_until(lambda: info(main_window)["visible"], what="restored")
+        shoot(out, "restored")
         link = children_by_id(main_window)[1005]
         harness.probe("click", link["hwnd"], 20, 8)
         wait_until(lambda: harness.probe("find", "--title", "登录其他账号", "--visible")[1], what="the question")

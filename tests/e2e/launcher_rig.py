@@ -185,3 +185,34 @@ def answer_box(launcher_hwnd, buttons, button_id, timeout=20.0):
     harness.probe("post", kids[button_id]["hwnd"], BM_CLICK, 0, 0)
     harness.probe("gone", box["hwnd"], "--timeout", 10000)
     return box
+
+
+WM_TRAY_CALLBACK, WM_LBUTTONUP, WM_RBUTTONUP = 0x0401, 0x0202, 0x0205
+VK_DOWN, VK_UP, VK_RETURN = 0x28, 0x26, 0x0D
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *[str(a) for a in args]], check=True, timeout=30)
+
+
+def focus_by_click(hwnd, x, y):
+    """Gives a Wine window the keyboard focus as a player would, with a click at (x, y) in
+    screen coordinates inside it (X focus alone does not reach Wine's key state)."""
+    xdotool("mousemove", x, y, "click", 1)
+    time.sleep(0.3)
+
+
+def open_menu(timeout=10.0):
+    """The pop-up menu that is showing (class #32768)."""
+    return wait_until(lambda: next(iter(harness.probe("find", "--class", "#32768", "--visible")[1]), None),
+                      timeout, what="a pop-up menu")
+
+
+def choose_in_menu(*keys):
+    """Moves through the open menu with the keys (posted to its thread) and takes the item."""
+    menu = open_menu()
+    for key in keys:
+        harness.probe("sendkey", menu["hwnd"], key)
+    harness.probe("sendkey", menu["hwnd"], VK_RETURN)
+    harness.probe("gone", menu["hwnd"], "--timeout", 10000)
+    return menu

@@ -6,15 +6,19 @@ import codecs
 import os
 import re
 import shutil
+import subprocess
+import time
 
 from tests.e2e import harness
 from tests.e2e.launcher_rig import (
-    BM_CLICK, HTCLIENT, INSTALLED_EXE, OWN_MARKER, SC_CLOSE, WM_ADD_ACCOUNT_ANSWER, WM_CHAR, WM_KEYDOWN,
-    WM_MBUTTONUP, WM_NCHITTEST, WM_SYSCOMMAND, WM_WINDOW_ARRIVED, LauncherRig, answer_box, boxes_of,
-    children_by_id, info, launcher_windows, wait_until)
+    BM_CLICK, HTCLIENT, INSTALLED_EXE, OWN_MARKER, SC_CLOSE, VK_DOWN, VK_UP, WM_ADD_ACCOUNT_ANSWER, WM_CHAR,
+    WM_KEYDOWN, WM_LBUTTONUP, WM_MBUTTONUP, WM_NCHITTEST, WM_RBUTTONUP, WM_SYSCOMMAND, WM_TRAY_CALLBACK,
+    WM_WINDOW_ARRIVED, LauncherRig, answer_box, boxes_of, children_by_id, choose_in_menu, focus_by_click, info,
+    launcher_windows, open_menu, wait_until, xdotool)
 from tools.standin import StandInService
 
 VK_F2, VK_F5 = 0x71, 0x74
+WM_RELOAD_HOT_KEYS, WM_GAME_RELOAD_HOT_KEYS = 0x0404, 0x0407
 YES_NO = ["是", "否"]
 
 
@@ -227,3 +231,167 @@ class LauncherTests(harness.WineTestCase):
         first.command("cancel")
         self.assertEqual(launcher_proc.wait(timeout=30), 0)
         self.assertEqual(harness.probe("find", "--title", "Vorn - Mirelund", "--class", "#32770")[0], 1)
+
+
+    def center_click(self, hwnd):
+        harness.probe("front", hwnd)  # over the maximised launcher
+        left, top, right, bottom = info(hwnd)["rect"]
+        focus_by_click(hwnd, (left + right) // 2, (top + bottom) // 2)
+
+    def button_pixels(self, hwnd):
+        left, top, right, bottom = info(hwnd)["rect"]
+        out = os.path.join(self.scratch, "button.rgb")
+        subprocess.run(["import", "-display", os.environ["DISPLAY"], "-window", "root", "-crop",
+                        f"{right - left}x{bottom - top}+{left}+{top}", "-depth", "8", "rgb:" + out], check=True)
+        with open(out, "rb") as f:
+            return f.read()
+
+    def box_width(self, main):
+        box = wait_until(lambda: next(iter(boxes_of(main)), None), what="a message box")
+        width = box["rect"][2] - box["rect"][0]
+        answer_box(main, ["确定"], 5000)
+        return width
+
+    def reloads(self, child):
+        return child.events("msg").count(f"{WM_GAME_RELOAD_HOT_KEYS} 0 0")
+
+    def test_hot_keys_tray_and_menus(self):
+        """The keys a player presses without looking, typed for real (xdotool reaches the
+        launcher's low-level hook while a Wine window has the focus), the tray icon's
+        callbacks and both menus, chosen with the keyboard."""
+        os.remove(os.path.join(harness.prefix_path(*harness.DATA_FOLDER), "Statistic.ini"))  # default keys
+        self.rig.start("notepad")
+        pad = wait_until(lambda: next(iter(harness.probe("find", "--class", "Notepad", "--visible")[1]), None),
+                         timeout=60, what="notepad")["hwnd"]
+        launcher_proc = self.rig.start(INSTALLED_EXE)
+        first = self.rig.new_child(timeout=60)
+        main = first.launcher
+
+        # Without a tab the global keys are dead: the 1 x 1 window stays as it is.
+        self.center_click(pad)
+        xdotool("key", "F10")
+        time.sleep(1.0)
+        self.assertTrue(info(main)["visible"])
+
+        self.login(first, "一区 张三")
+        harness.probe("post", main, WM_ADD_ACCOUNT_ANSWER, 1, 0)
+        second = self.rig.new_child()
+        self.login(second, "二区 李四")
+        tabs = [first, second]
+
+        # F10 with the add-account question in front hides the launcher and the question;
+        # F10 typed into another program brings the launcher back.
+        harness.probe("click", children_by_id(main)[1005]["hwnd"], 20, 8)
+        question = wait_until(lambda: next(iter(harness.probe("find", "--title", "登录其他账号", "--visible")[1]),
+                                           None), what="the add-account question")["hwnd"]
+        self.center_click(question)
+        xdotool("key", "F10")
+        wait_until(lambda: not info(main)["visible"], what="the launcher hidden")
+        self.assertFalse(info(question)["visible"])
+        self.assertFalse(self.frame_state(second)["visible"])  # with its window
+        self.assertIsNone(launcher_proc.poll())
+        self.center_click(pad)
+        xdotool("key", "F10")
+        wait_until(lambda: info(main)["visible"], what="the launcher restored")
+
+        # Ctrl+Q from another program: every tab hears "silent" at the next 400 ms push,
+        # and the sound button's picture changes; a second Ctrl+Q turns sound on again.
+        sound_button = children_by_id(main)[1002]["hwnd"]
+        sound_on = self.button_pixels(sound_button)
+        self.center_click(pad)
+        xdotool("key", "ctrl+q")
+        for child in tabs:
+            child.wait_event("sound", "1", timeout=3)
+        wait_until(lambda: self.button_pixels(sound_button) != sound_on, timeout=3, what="the silent picture")
+        xdotool("key", "ctrl+q")
+        for child in tabs:
+            wait_until(lambda c=child: c.events("sound")[-1] == "0", timeout=3, what="sound on again")
+
+        # Ctrl+Tab switches tabs only while a launcher window has the focus.
+        self.assertEqual(self.visible_frames(tabs), [second])
+        xdotool("key", "ctrl+Tab")
+        time.sleep(1.0)
+        self.assertEqual(self.visible_frames(tabs), [second])
+        left, top = info(main)["rect"][:2]
+        harness.probe("front", main)
+        focus_by_click(main, left + 60, top + 12)  # the caption, left of the tabs
+        xdotool("key", "ctrl+Tab")
+        wait_until(lambda: self.visible_frames(tabs) == [first], what="the next tab")
+
+        # The tray icon: its left click hides and restores, its right click opens the menu.
+        harness.probe("post", main, WM_TRAY_CALLBACK, 1, WM_LBUTTONUP)
+        wait_until(lambda: not info(main)["visible"], what="hidden from the tray")
+        harness.probe("post", main, WM_TRAY_CALLBACK, 1, WM_LBUTTONUP)
+        wait_until(lambda: info(main)["visible"], what="restored from the tray")
+
+        # The system menu under "系统": "刷新 (F5)" first, marked so that it always refreshes;
+        # the version line last, which does nothing.
+        harness.probe("clickitem", main, 1003)
+        choose_in_menu(VK_DOWN)
+        wait_until(lambda: (WM_KEYDOWN, VK_F5, OWN_MARKER) in first.messages(), what="F5 in the selected tab")
+        harness.probe("clickitem", main, 1003)
+        choose_in_menu(VK_UP)
+        time.sleep(1.0)
+        self.assertEqual(boxes_of(main), [])
+        self.assertTrue(info(main)["visible"])
+
+        # "更新": a check that could not read the configuration says so; a real answer of
+        # the same release says it is up to date (a longer text, so a wider box).
+        self.service.set_fault("/update/ConfigZelqa7.htm", "404")
+        harness.probe("clickitem", main, 1003)
+        choose_in_menu(*[VK_DOWN] * 4)
+        failed = self.box_width(main)
+        self.service.clear_faults()
+        harness.probe("clickitem", main, 1003)
+        choose_in_menu(*[VK_DOWN] * 4)
+        self.assertGreater(self.box_width(main), failed)
+        self.assertIsNone(launcher_proc.poll())
+
+        # "设置..." opens the settings dialog; the boss key ends it unsaved with the rest.
+        harness.probe("clickitem", main, 1003)
+        choose_in_menu(*[VK_DOWN] * 5)
+        settings = wait_until(lambda: next(iter(harness.probe("find", "--title", "设置", "--visible")[1]), None),
+                              what="the settings dialog")["hwnd"]
+        self.center_click(settings)
+        xdotool("key", "F10")
+        wait_until(lambda: not info(main)["visible"], what="hidden over the settings")
+        self.assertEqual(harness.probe("gone", settings, "--timeout", 5000)[0], 0)
+        self.center_click(pad)
+        xdotool("key", "F10")
+        wait_until(lambda: info(main)["visible"], what="restored")
+
+        # A second launcher with its own tab; OK in the settings (opened from the tray
+        # menu) reaches both launchers and every game window of theirs.
+        harness.probe("post", main, WM_ADD_ACCOUNT_ANSWER, 0, 0)
+        other = self.rig.new_child(timeout=60)
+        self.assertNotEqual(other.launcher, main)
+        self.login(other, "三区 王五")
+        everyone = tabs + [other]
+        before = [self.reloads(c) for c in everyone]
+        harness.probe("post", main, WM_TRAY_CALLBACK, 1, WM_RBUTTONUP)
+        choose_in_menu(*[VK_DOWN] * 5)
+        settings = wait_until(lambda: next(iter(harness.probe("find", "--title", "设置", "--visible")[1]), None),
+                              what="the settings dialog")["hwnd"]
+        harness.probe("clickitem", settings, 1)
+        for child, count in zip(everyone, before):
+            wait_until(lambda c=child, n=count: self.reloads(c) > n, what="the hot keys reloaded")
+
+        # A boss key changed in the settings file counts from the next reload on.
+        with open(os.path.join(harness.prefix_path(*harness.DATA_FOLDER), "Statistic.ini"), "wb") as f:
+            f.write(codecs.BOM_UTF16_LE + "[Zelqa7]\r\nShortKey=2,120\r\n".encode("utf-16-le"))
+        harness.probe("post", main, WM_RELOAD_HOT_KEYS, 0, 0)
+        wait_until(lambda: self.reloads(first) > before[0] + 1, what="the reload")
+        self.center_click(pad)
+        xdotool("key", "F10")
+        time.sleep(1.0)
+        self.assertTrue(info(main)["visible"])
+        xdotool("key", "ctrl+F9")
+        wait_until(lambda: not info(main)["visible"], what="hidden by the new boss key")
+
+        # "退出", the tray menu's last item, ends the launcher at once, without a question.
+        harness.probe("post", main, WM_TRAY_CALLBACK, 1, WM_RBUTTONUP)
+        choose_in_menu(VK_UP)
+        self.assertEqual(launcher_proc.wait(timeout=30), 0)
+        for child in tabs:
+            child.wait_event("msg", f"{WM_SYSCOMMAND} {SC_CLOSE} 0")
+        self.assertEqual([w["hwnd"] for w in launcher_windows()], [other.launcher])

@@ -13,6 +13,7 @@
 //   wprobe clickitem HWND ID         (BM_CLICK on the dialog item)
 //   wprobe copydata HWND TEXT        (WM_COPYDATA with the text as UTF-16 and its zero)
 //   wprobe sendkey HWND VK           (posted WM_KEYDOWN and WM_KEYUP)
+//   wprobe front HWND                (puts the window on top of the others)
 // Numbers may be decimal or 0x-hexadecimal. Window handles are printed in decimal.
 #include <windows.h>
 
@@ -242,6 +243,12 @@ int wmain(int argc, wchar_t** argv) {
         }
         std::printf("{\"result\": %lld}\n", static_cast<long long>(result));
         return 0;
+    }
+    if (command == L"front" && argc >= 3) {
+        const UINT flags = SWP_NOMOVE | SWP_NOSIZE;
+        SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, flags);
+        SetWindowPos(hwnd, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+        return SetForegroundWindow(hwnd) ? 0 : 1;
     }
     if (command == L"sendkey" && argc >= 4) {
         const WPARAM vk = static_cast<WPARAM>(Number(argv[3]));
