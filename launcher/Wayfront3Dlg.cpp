@@ -274,7 +274,7 @@ void CWayfront3Dlg::ToggleHide() {
     if (IsWindowVisible(m_hWnd)) {
         ShowWindow(m_hWnd, SW_HIDE);
         if (m_dlgAddAcc.m_hWnd != nullptr) ShowWindow(m_dlgAddAcc.m_hWnd, SW_HIDE);
-        // The notice pop-up, once the launcher shows one, hides here too.
+        if (m_dlgNotice.m_hWnd != nullptr) ShowWindow(m_dlgNotice.m_hWnd, SW_HIDE);
         if (g_pOpenSettingsDlg != nullptr && g_pOpenSettingsDlg->m_hWnd != nullptr &&
             IsWindowVisible(g_pOpenSettingsDlg->m_hWnd)) {
             g_pOpenSettingsDlg->EndDialog(IDCANCEL);  // nothing saved
