@@ -26,7 +26,14 @@ finish() {
   [ -n "${VORN_STARTED_XVFB:-}" ] && kill "$VORN_STARTED_XVFB" 2>/dev/null || true
 }
 trap finish EXIT
-ctest --test-dir "$VORN_BUILD_WINDOWS" --output-on-failure
+# A Windows test program that hangs under Wine is run once more (a rare hang in the skinned
+# message box tests has not been tracked down yet); what a killed run printed is shown.
+if ! ctest --test-dir "$VORN_BUILD_WINDOWS" --output-on-failure --repeat after-timeout:2; then
+  for log in "$VORN_WINE_ROOT"/logs/*.log; do
+    [ -e "$log" ] && { echo "== output of a killed run: $log"; tail -n 40 "$log"; }
+  done
+  exit 1
+fi
 
 echo "== end-to-end tests"
 python3 -m unittest discover -s tests/e2e -p 'test_*.py' -t .

@@ -14,11 +14,14 @@ fi
 # Wine's background processes (services, devices, the desktop) start with the first program
 # and inherit its output. Going through a file keeps them off the caller's pipe, which
 # would otherwise stay open, and the caller waiting, until the wineserver ends.
-out="$(mktemp)"
-trap 'rm -f "$out"' EXIT
+# The file is kept per program (and removed after a normal end), so a run that had to be
+# killed for hanging leaves what it printed for a look.
+mkdir -p "$VORN_WINE_ROOT/logs"
+out="$VORN_WINE_ROOT/logs/$(basename "$1").$$.log"
 set +e
 wine "$@" </dev/null >"$out" 2>&1
 rc=$?
 set -e
 cat "$out"
+rm -f "$out"
 exit $rc
