@@ -1,5 +1,6 @@
 #include "framework/WinApp.h"
 
+#include "framework/OleInit.h"
 #include "framework/Wnd.h"
 
 namespace {
@@ -49,11 +50,12 @@ int AfxWinMain(HINSTANCE instance, int cmdShow) {
     if (app == nullptr) return -1;
     app->m_hInstance = instance;
     app->m_nCmdShow = cmdShow;
-    if (!app->InitInstance()) {
-        if (app->m_pMainWnd != nullptr && app->m_pMainWnd->m_hWnd != nullptr) {
-            app->m_pMainWnd->DestroyWindow();
-        }
-        return app->ExitInstance();
-    }
-    return app->Run();
+    const bool run = app->InitInstance() != FALSE;
+    const int exitCode = run ? app->Run() : 0;
+    // A main window still there (a loop ended by WM_QUIT) goes now, with any browser it
+    // hosts, so that OLE can end after it.
+    if (app->m_pMainWnd != nullptr && app->m_pMainWnd->m_hWnd != nullptr) app->m_pMainWnd->DestroyWindow();
+    const int code = run ? exitCode : app->ExitInstance();
+    AfxOleTerm();
+    return code;
 }
