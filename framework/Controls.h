@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string>
+
 #include "framework/Wnd.h"
 
 class CButton : public CWnd {
@@ -20,6 +22,16 @@ public:
         if (parent == nullptr) return FALSE;
         return CreateEx(0, L"STATIC", text, style, rect, parent->m_hWnd,
                         reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)));
+    }
+};
+
+class CEdit : public CWnd {
+public:
+    std::wstring GetText() const {
+        const int length = GetWindowTextLengthW(m_hWnd);
+        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+        text.resize(static_cast<size_t>(GetWindowTextW(m_hWnd, text.data(), length + 1)));
+        return text;
     }
 };
 

@@ -53,6 +53,7 @@ public:
 };
 
 using CRgn = CGdiHandle<HRGN>;
+using CBrush = CGdiHandle<HBRUSH>;
 
 inline BOOL CBitmap::GetSize(int* width, int* height) const {
     BITMAP info{};

@@ -20,13 +20,13 @@ void ReadHotKey(const wchar_t* key, const wchar_t* defaultText, int* code, int* 
     if (modifiers) *modifiers = hotKey.modifiers;
 }
 
-void WriteHotKey(const wchar_t* key, int code, int modifiers) {
+BOOL WriteHotKey(const wchar_t* key, int code, int modifiers) {
     const std::wstring ini = LocalIniPath();
-    if (ini.empty()) return;
+    if (ini.empty()) return FALSE;
     // The same file keeps the notice line, which needs the UTF-16 form from the start.
     EnsureUnicodeIniFile(ini);
     const std::wstring text = ToWide(StoreHotKeyText(code, modifiers));
-    WritePrivateProfileStringW(settings::kIniSection, key, text.c_str(), ini.c_str());
+    return WritePrivateProfileStringW(settings::kIniSection, key, text.c_str(), ini.c_str());
 }
 
 std::wstring FormatHotKey(int code, int modifiers) { return ToWide(FormatHotKeyText(code, modifiers)); }

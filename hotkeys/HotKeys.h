@@ -12,8 +12,9 @@ namespace vorn {
 // Reads one hot key (key: ShortKey, AltWndKey or SndKey); a missing file, section or key
 // gives defaultText. Null out-pointers are skipped.
 void ReadHotKey(const wchar_t* key, const wchar_t* defaultText, int* code, int* modifiers);
-// Stores one hot key as "<modifiers>,<code>". A failed write keeps the old value.
-void WriteHotKey(const wchar_t* key, int code, int modifiers);
+// Stores one hot key as "<modifiers>,<code>". FALSE when the file could not be written
+// (the old value then stays).
+BOOL WriteHotKey(const wchar_t* key, int code, int modifiers);
 
 std::wstring FormatHotKey(int code, int modifiers);
 // Copies the key's name (or nothing) into a buffer of 16 characters and returns it.

@@ -41,7 +41,12 @@ struct PendingOp {
     OpKind kind;
     void** entry;
     Hook* hook;
-    DWORD oldProtect = 0;
+};
+
+// A page made writable by a commit, with the protection it had before the commit touched it.
+struct PageProtection {
+    std::uint8_t* page;
+    DWORD original;
 };
 
 struct Transaction {
@@ -177,6 +182,37 @@ std::size_t ReadableBytes(const void* address, std::size_t wanted) {
     const auto end = reinterpret_cast<std::uintptr_t>(mbi.BaseAddress) + mbi.RegionSize;
     const std::size_t left = end - reinterpret_cast<std::uintptr_t>(address);
     return left < wanted ? left : wanted;
+}
+
+std::uintptr_t PageSize() {
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    return info.dwPageSize;
+}
+
+// Makes every page under [at, at + size) writable, recording each page not met before.
+bool MakePagesWritable(std::uint8_t* at, std::size_t size, std::vector<PageProtection>& pages) {
+    const std::uintptr_t pageSize = PageSize();
+    const auto first = AlignDown(reinterpret_cast<std::uintptr_t>(at), pageSize);
+    const auto end = reinterpret_cast<std::uintptr_t>(at) + size;
+    for (std::uintptr_t p = first; p < end; p += pageSize) {
+        auto* page = reinterpret_cast<std::uint8_t*>(p);
+        bool known = false;
+        for (const PageProtection& seen : pages) known = known || seen.page == page;
+        if (known) continue;
+        DWORD original = 0;
+        if (!VirtualProtect(page, pageSize, PAGE_EXECUTE_READWRITE, &original)) return false;
+        pages.push_back({page, original});
+    }
+    return true;
+}
+
+void RestorePages(const std::vector<PageProtection>& pages) {
+    const std::uintptr_t pageSize = PageSize();
+    for (const PageProtection& p : pages) {
+        DWORD ignored;
+        VirtualProtect(p.page, pageSize, p.original, &ignored);
+    }
 }
 
 bool IsHookedTarget(const std::uint8_t* code) {
@@ -364,15 +400,14 @@ LONG InterceptCommit() {
     if (!OwnsTransaction()) return ERROR_INVALID_OPERATION;
     std::vector<PendingOp>& ops = g_transaction->ops;
 
-    // Every target writable first; if one cannot be, none is touched.
-    for (std::size_t i = 0; i < ops.size(); ++i) {
-        if (!VirtualProtect(ops[i].hook->target, ops[i].hook->plan.covered, PAGE_EXECUTE_READWRITE,
-                            &ops[i].oldProtect)) {
+    // Every target writable first; if one cannot be, none is touched. Protection is taken
+    // per page and only the first time a page is met: targets sharing a page (or one target
+    // crossing into the next page) would otherwise record the already writable state.
+    std::vector<PageProtection> pages;
+    for (const PendingOp& op : ops) {
+        if (!MakePagesWritable(op.hook->target, op.hook->plan.covered, pages)) {
             const LONG error = static_cast<LONG>(GetLastError());
-            for (std::size_t j = 0; j < i; ++j) {
-                DWORD ignored;
-                VirtualProtect(ops[j].hook->target, ops[j].hook->plan.covered, ops[j].oldProtect, &ignored);
-            }
+            RestorePages(pages);
             DropPendingAttaches();
             EndTransaction();
             return error ? error : ERROR_ACCESS_DENIED;
@@ -394,11 +429,8 @@ LONG InterceptCommit() {
         }
     }
     for (HANDLE thread : g_transaction->suspended) MoveThread(thread, ops);
-    for (PendingOp& op : ops) {
-        DWORD ignored;
-        VirtualProtect(op.hook->target, op.hook->plan.covered, op.oldProtect, &ignored);
-        FlushInstructionCache(GetCurrentProcess(), op.hook->target, op.hook->plan.covered);
-    }
+    RestorePages(pages);
+    for (const PendingOp& op : ops) FlushInstructionCache(GetCurrentProcess(), op.hook->target, op.hook->plan.covered);
     for (PendingOp& op : ops) {
         if (op.kind == OpKind::Attach) {
             Hooks().push_back(op.hook);

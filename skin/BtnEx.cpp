@@ -123,6 +123,12 @@ LRESULT CBtnEx::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONUP:
         m_bPressedLook = 0;
         break;
+    case WM_DESTROY:
+        // The tip is a pop-up owned by the top-level window, so it would outlive this
+        // button with its tool still naming the dead window; the next SetToolTip creates
+        // one for the button's new window.
+        if (m_tip.m_hWnd != nullptr) m_tip.DestroyWindow();
+        break;
     case WM_SIZE:
         // The buffer follows the button's size, also when its owner resizes it directly.
         GetWindowRect(m_hWnd, &m_rcWindow);

@@ -58,7 +58,9 @@ void CStaticEx::DrawLabelText(HDC dc) {
         }
     }
     const LONG style = GetWindowLongW(m_hWnd, GWL_STYLE);
-    UINT flags = DT_WORDBREAK;
+    // Texts (notices from the service among them) show "&" as written; lines are measured
+    // the same way, so what is drawn is what was measured.
+    UINT flags = DT_WORDBREAK | DT_NOPREFIX;
     if ((style & SS_TYPEMASK) == SS_CENTER) {
         flags |= DT_CENTER | DT_VCENTER;
     } else if ((style & SS_TYPEMASK) == SS_RIGHT) {

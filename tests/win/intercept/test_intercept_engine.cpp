@@ -122,6 +122,45 @@ TEST(InterceptEngine, ImportJumpStubIsFollowedToTheFunction) {
     EXPECT_EQ(reinterpret_cast<void*>(g_entry), target);
 }
 
+namespace {
+Fn g_second = nullptr;
+std::uint64_t SecondReplacement() { return g_second() + 2000; }
+}  // namespace
+
+// Two functions on one page, patched and restored in one transaction each: the page must
+// come back execute-read both times, not stay writable from the first target's change.
+TEST(InterceptEngine, TargetsSharingAPageLeaveItExecuteRead) {
+    CodePage page(kAdder);
+    DWORD old;
+    VirtualProtect(page.at(), 0x1000, PAGE_EXECUTE_READWRITE, &old);
+    std::memcpy(page.at(0x40), kAdder.data(), kAdder.size());
+    VirtualProtect(page.at(), 0x1000, PAGE_EXECUTE_READ, &old);
+    FlushInstructionCache(GetCurrentProcess(), page.at(), 0x1000);
+    const std::uint64_t first = reinterpret_cast<std::uintptr_t>(page.at(0x800)) + 12;
+    const std::uint64_t second = reinterpret_cast<std::uintptr_t>(page.at(0x840)) + 12;
+    const auto before = page.bytes(0x60);
+    ASSERT_EQ(page.fn(0x40)(), second);
+
+    g_entry = page.fn();
+    g_second = page.fn(0x40);
+    void* secondDetour = reinterpret_cast<void*>(SecondReplacement);
+    ASSERT_EQ(InterceptBegin(), NO_ERROR);
+    ASSERT_EQ(InterceptAttach(Entry(), Detour()), NO_ERROR);
+    ASSERT_EQ(InterceptAttach(reinterpret_cast<void**>(&g_second), secondDetour), NO_ERROR);
+    ASSERT_EQ(InterceptCommit(), NO_ERROR);
+    EXPECT_EQ(page.protection(), static_cast<DWORD>(PAGE_EXECUTE_READ));
+    EXPECT_EQ(page.fn()(), first + 1000);
+    EXPECT_EQ(page.fn(0x40)(), second + 2000);
+
+    ASSERT_EQ(InterceptBegin(), NO_ERROR);
+    ASSERT_EQ(InterceptDetach(reinterpret_cast<void**>(&g_second), secondDetour), NO_ERROR);
+    ASSERT_EQ(InterceptDetach(Entry(), Detour()), NO_ERROR);
+    ASSERT_EQ(InterceptCommit(), NO_ERROR);
+    EXPECT_EQ(page.protection(), static_cast<DWORD>(PAGE_EXECUTE_READ));
+    EXPECT_EQ(page.bytes(0x60), before);
+    EXPECT_EQ(page.fn(0x40)(), second);
+}
+
 // Why a target is refused is the native tests' business; here: nothing is written.
 TEST(InterceptEngine, RefusedTargetIsLeftUntouched) {
     CodePage page({0x33, 0xC0, 0xC3});  // xor eax,eax; ret: shorter than the jump

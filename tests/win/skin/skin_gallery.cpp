@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "framework/WinApp.h"
+#include "hotkeys/SettingDlg.h"
 #include "skin/DlgEx.h"
 #include "skin/ImgProgress.h"
 #include "skin/MessageBox.h"
@@ -27,10 +28,10 @@ constexpr wchar_t kTitle[] = L"Vorn - Mirelund";
 HBITMAP Picture(UINT id) { return LoadSkinBitmap(GetModuleHandleW(nullptr), id); }
 
 // Closes whatever window of this process carries the title once the time is up.
-void CloseLater(int seconds) {
-    std::thread([seconds] {
+void CloseLater(int seconds, const wchar_t* title) {
+    std::thread([seconds, title] {
         Sleep(static_cast<DWORD>(seconds) * 1000);
-        HWND hwnd = FindWindowW(L"#32770", kTitle);
+        HWND hwnd = FindWindowW(L"#32770", title);
         if (hwnd != nullptr) PostMessageW(hwnd, WM_CLOSE, 0, 0);
     }).detach();
 }
@@ -57,7 +58,7 @@ protected:
         DeleteObject(close);
         DeleteObject(minimize);
         SetTitle(kTitle);
-        for (int id : {1001, 1002, 1003}) ShowWindow(GetDlgItem(m_hWnd, id), m_buttons ? SW_HIDE : SW_SHOW);
+        for (int id : {1001, 1002, 1003, 1004}) ShowWindow(GetDlgItem(m_hWnd, id), m_buttons ? SW_HIDE : SW_SHOW);
         if (m_buttons) {
             ShowStrips();
         } else {
@@ -140,12 +141,16 @@ private:
         m_progress.SetImages(Picture(152), Picture(153));
         m_progress.SetRange32(0, 100);
         m_progress.SetPos(60);
+        // A notice-like text: wraps by width and shows "&" as written.
+        m_notice.SubclassDlgItem(1004, this);
+        m_notice.m_strText = L"R&D 公告：本周六 10:00 至 12:00 停服维护，届时无法登录游戏，敬请谅解。";
     }
 
     bool m_buttons, m_maximize;
     std::vector<CBtnEx*> m_keep;
     CBtnEx m_button;
     CStaticEx m_link;
+    CStaticEx m_notice;
     CImgProgress m_progress;
 };
 
@@ -156,8 +161,11 @@ public:
         InitCommonControlsEx(&controls);
         const std::wstring scene = __argc > 1 ? __wargv[1] : L"msg4";
         const int seconds = __argc > 2 ? std::max(1, _wtoi(__wargv[2])) : 5;
-        CloseLater(seconds);
-        if (scene.rfind(L"msg", 0) == 0) {
+        CloseLater(seconds, scene == L"settings" ? L"设置" : kTitle);
+        if (scene == L"settings") {
+            CSettingDlg settings;
+            settings.DoModal();
+        } else if (scene.rfind(L"msg", 0) == 0) {
             const int type = _wtoi(scene.c_str() + 3);
             const bool three = scene.size() > 4 && scene.substr(4) == L"-3";
             const wchar_t* text = three ? L"缓存已清除完毕，游戏需要重新登录。\n您的热键设置已保存。\n请重新启动登录器以使更改生效！"

@@ -243,3 +243,53 @@ TEST(ImageStatic, CharactersWiderThanTheLabelEachGetALineAndNarrowLabelsDrawNoth
     }
     EXPECT_EQ(coloured, 0);
 }
+
+// Notice texts may carry "&": it is shown as written, and the lines are broken where the
+// measured width says. The first line is made exactly as wide as "R&D公告" measures, so the
+// label must draw that, then "通知" on the next line, and nothing else (no underline).
+TEST(ImageStatic, AmpersandIsDrawnAsWrittenOnTheLinesItWasMeasuredFor) {
+    GreenParent parent;
+    CStaticEx label;
+    ASSERT_TRUE(label.Create(L"", WS_CHILD | SS_LEFT, RECT{0, 0, 200, 10}, &parent, 8));
+    CMemoryCanvas scratch(nullptr, 200, 10);
+    label.DrawLabelText(scratch.dc());  // creates the font
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, label.m_font.GetSafeHandle());
+    RECT first{0, 0, 0, 0};
+    DrawTextW(dc, L"R&D公告", -1, &first, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    const int width = first.right, line = LineHeightOf(label);
+    ASSERT_GT(width, 0);
+    MoveWindow(label.m_hWnd, 0, 0, width, 10, FALSE);
+
+    label.m_strText = L"R&D公告通知";
+    const int height = line + (line + 3);
+    auto blank = [&](CMemoryCanvas& canvas) {
+        RECT all{0, 0, width, height};
+        FillRect(canvas.dc(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    };
+    CMemoryCanvas drawn(nullptr, width, height);
+    blank(drawn);
+    label.DrawLabelText(drawn.dc());
+    EXPECT_EQ(HeightOf(label.m_hWnd), height);
+
+    CMemoryCanvas expected(nullptr, width, height);
+    blank(expected);
+    SetBkMode(expected.dc(), TRANSPARENT);
+    SetTextColor(expected.dc(), RGB(0, 0, 0));
+    old = SelectObject(expected.dc(), label.m_font.GetSafeHandle());
+    RECT r1{0, 0, width, line}, r2{0, line + 3, width, line + 3 + line};
+    DrawTextW(expected.dc(), L"R&D公告", -1, &r1, DT_SINGLELINE | DT_NOPREFIX);
+    DrawTextW(expected.dc(), L"通知", -1, &r2, DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(expected.dc(), old);
+    int differing = 0, inked = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            differing += GetPixel(drawn.dc(), x, y) != GetPixel(expected.dc(), x, y);
+            inked += GetPixel(drawn.dc(), x, y) != RGB(255, 255, 255);
+        }
+    }
+    EXPECT_GT(inked, 20);
+    EXPECT_EQ(differing, 0);
+}

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include "SkinTestSupport.h"
 #include "skin/DlgEx.h"
 
@@ -131,6 +134,52 @@ TEST_F(SkinDialogTest, TheMaximiseButtonSwapsToTheRestoreLook) {
     SendMessageW(dialog.m_btnMax.m_hWnd, BM_CLICK, 0, 0);
     EXPECT_FALSE(dialog.m_bMaximized);
     EXPECT_EQ(dialog.m_btnMax.m_strTip, L"最大化");
+}
+
+// A second skin recreates the caption buttons; each new button must be the tool of its
+// tip (the old tip, still naming the dead button, would never show) and no tip may linger.
+TEST_F(SkinDialogTest, ButtonsRecreatedByANewSkinKeepTheirToolTips) {
+    const HWND oldClose = dialog.m_btnClose.m_hWnd;
+    HBITMAP close = LoadSkinBitmap(Self(), 132), minimize = LoadSkinBitmap(Self(), 136);
+    dialog.SetSkin(LoadSkinBitmap(Self(), 134), 0, 1, close, minimize, LoadSkinBitmap(Self(), 135),
+                   LoadSkinBitmap(Self(), 137));
+    DeleteObject(close);
+    DeleteObject(minimize);
+    ASSERT_FALSE(IsWindow(oldClose));
+
+    const struct {
+        CBtnEx* button;
+        const wchar_t* tip;
+    } buttons[] = {{&dialog.m_btnClose, L"关闭"}, {&dialog.m_btnMax, L"最大化"}, {&dialog.m_btnMin, L"最小化"}};
+    for (const auto& b : buttons) {
+        SCOPED_TRACE(testing::Message() << b.tip);
+        const HWND tip = b.button->m_tip.m_hWnd;
+        ASSERT_TRUE(IsWindow(tip));
+        EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
+        wchar_t text[80] = {};
+        TOOLINFOW info{};
+        info.cbSize = sizeof info;
+        info.lpszText = text;
+        ASSERT_TRUE(SendMessageW(tip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&info)));
+        EXPECT_EQ(info.hwnd, b.button->m_hWnd);
+        // Hovering puts the text into the tool: only a tool of the live button takes it.
+        SendMessageW(b.button->m_hWnd, WM_MOUSEHOVER, 0, 0);
+        TOOLINFOW query{};
+        query.cbSize = sizeof query;
+        query.hwnd = b.button->m_hWnd;
+        query.lpszText = text;
+        text[0] = 0;
+        SendMessageW(tip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&query));
+        EXPECT_STREQ(text, b.tip);
+    }
+    int tips = 0;
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND hwnd, LPARAM count) {
+        wchar_t name[64] = {};
+        GetClassNameW(hwnd, name, 64);
+        if (lstrcmpiW(name, TOOLTIPS_CLASSW) == 0) ++*reinterpret_cast<int*>(count);
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&tips));
+    EXPECT_EQ(tips, 3);
 }
 
 TEST_F(SkinDialogTest, BackgroundIsPaintedFromThePictureWithTheTitleInTheCaption) {
