@@ -17,6 +17,9 @@ struct GameProcess {
     std::wstring* pageUrl = nullptr;     // and its current address
     // Starts a program file without arguments (the application's StartProgramCopy).
     BOOL (*startProgram)(const wchar_t* path) = nullptr;
+    // The game download dialog for a launcher name, modal, owned by owner; when there is
+    // none, the download page is opened instead.
+    void (*showGameDownload)(const wchar_t* name, HWND owner) = nullptr;
 };
 
 GameProcess& GetGameProcess();

@@ -85,8 +85,8 @@ int wmain(int argc, wchar_t** argv) {
     dialog.head.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE;
     dialog.head.x = 40;
     dialog.head.y = 30;
-    dialog.head.cx = 600;
-    dialog.head.cy = 400;
+    dialog.head.cx = 520;
+    dialog.head.cy = 340;
     HWND hwnd = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), &dialog.head, nullptr, LauncherProc, 0);
     if (hwnd == nullptr) return 4;
     SetWindowTextW(hwnd, L"Vorn - Mirelund");
