@@ -56,6 +56,9 @@ int CMainFrame::OnCreate(LPCREATESTRUCTW cs) {
         // Announced before the move, so the launcher knows the window that arrives.
         const LPARAM isHall = g_strGameUrl == vorn::GameHallUrl() ? 1 : 0;
         PostMessageW(launcher, kAnnounceFrame, reinterpret_cast<WPARAM>(m_hWnd), isHall);
+        // A window put into another is made a child first: one that is not confuses the
+        // parent's dialog manager, whose focus search on activation then never ends.
+        SetWindowLongW(m_hWnd, GWL_STYLE, (GetWindowLongW(m_hWnd, GWL_STYLE) & ~WS_POPUP) | WS_CHILD);
         SetParent(m_hWnd, launcher);
     }
     vorn::ReadGameHotKeys();
