@@ -15,6 +15,8 @@
 #include "common/Settings.h"
 #include "common/ModulePath.h"
 #include "common/PathRules.h"
+#include "launcher/Wayfront3Dlg.h"
+#include "maintenance/CacheClear.h"
 #include "online/UpdateCheck.h"
 #include "framework/FrameWnd.h"
 #include "framework/OleInit.h"
@@ -38,8 +40,6 @@ struct GdiplusStartupInput {
 };
 extern "C" int WINAPI GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInput* input, void* output);
 extern "C" void WINAPI GdiplusShutdown(ULONG_PTR token);
-
-constexpr DWORD kPingGraceMs = 30000;
 
 std::u16string UpperCased(std::wstring text) {
     if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
@@ -138,10 +138,12 @@ BOOL CWayfront3App::InitInstance() {
         return FALSE;
     case vorn::MODE_SHORTCUT:
     case vorn::MODE_INSTALLED:
+        // The report goes on its own thread beside the launcher window.
         vorn::CountRunAndPing(vorn::COUNTER_GAME);
-        // No launcher window keeps this process alive yet, so let the report finish
-        // instead of cutting it off at exit.
-        WaitForSingleObject(m_hPingDone, kPingGraceMs);
+        RunLauncherWindow();
+        return FALSE;
+    case vorn::MODE_UPDATE:
+        RunLauncherWindow();
         return FALSE;
     case vorn::MODE_NEWGM:
     case vorn::MODE_GMHALL:
@@ -159,6 +161,7 @@ BOOL CWayfront3App::StartGameWindow(int mode) {
     process.pageUrl = &m_strPageUrl;
     process.startProgram = &StartProgramCopy;
 
+    vorn::SetBrowserCacheLimit();
     if (!AfxOleInit()) {
         ShowMessage(0, vorn::build::kWindowTitle, L"初始化OLE库失败", nullptr);
         return FALSE;
@@ -184,6 +187,14 @@ BOOL CWayfront3App::StartGameWindow(int mode) {
     ShowWindow(m_pMainWnd->m_hWnd, SW_HIDE);
     UpdateWindow(m_pMainWnd->m_hWnd);
     return TRUE;
+}
+
+void CWayfront3App::RunLauncherWindow() {
+    vorn::SetBrowserCacheLimit();
+    CWayfront3Dlg dialog;
+    m_pMainWnd = &dialog;
+    dialog.DoModal();
+    m_pMainWnd = nullptr;
 }
 
 bool CWayfront3App::FinishUpdate() {

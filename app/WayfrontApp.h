@@ -42,6 +42,9 @@ private:
     // Downloads, verifies and swaps in the new executable, starts it and records the
     // time; TRUE when this process should end.
     bool FinishUpdate();
+    // Sets the browser cache limit and runs the launcher main window modally as the
+    // application's main window.
+    void RunLauncherWindow();
 };
 
 CWayfront3App* GetWayfrontApp();

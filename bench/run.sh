@@ -13,4 +13,5 @@ trap 'wineserver -k 2>/dev/null || true; [ -n "${VORN_STARTED_XVFB:-}" ] && kill
 python3 "$repo/bench/startup.py" </dev/null > "$repo/build/bench.txt" 2>&1 || true
 wine "${VORN_BUILD_WINDOWS:-$repo/build/windows}/bench/vorn_bench_sound_mute.exe" </dev/null >> "$repo/build/bench.txt" 2>/dev/null || true
 python3 "$repo/bench/online.py" </dev/null >> "$repo/build/bench.txt" 2>&1 || true
+python3 "$repo/bench/launcher.py" </dev/null >> "$repo/build/bench.txt" 2>&1 || true
 cat "$repo/build/bench.txt"

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,10 @@ public:
         CloseHandleSlot(handles_->internet);
     }
     HttpHandles& handles() { return *handles_; }
-    void CloseFile() {
-        if (FILE* file = handles_->file.exchange(nullptr)) fclose(file);
+    // FALSE when the last buffered bytes could not be written.
+    bool CloseFile() {
+        FILE* file = handles_->file.exchange(nullptr);
+        return file == nullptr || fclose(file) == 0;
     }
 
 private:
@@ -56,26 +59,49 @@ bool QueryAnnouncedLength(HINTERNET request, DWORD* length) {
     return true;
 }
 
+// The file is written through a buffer of this size: one system write per megabyte
+// instead of one per few kilobytes.
+constexpr size_t kFileBufferBytes = 1 << 20;
+// Less than this waiting to be read means the data trickles in.
+constexpr DWORD kSlowLineBytes = 8192;
+
 bool ReadIntoFile(const HttpGetRequest& req, Transfer& transfer, DWORD announced) {
     FILE* file = _wfopen(req.filePath, L"wb");
     if (file == nullptr) return false;
+    setvbuf(file, nullptr, _IOFBF, kFileBufferBytes);
     transfer.handles().file.store(file);
-    std::vector<char> block(req.readSize > 0 ? req.readSize : 512);
+    std::vector<char> block(req.readSize > 0 ? req.readSize : kDefaultReadBytes);
     unsigned long long total = 0;
+    std::uint32_t shownPercent = UINT32_MAX;
+    bool written = true;
     for (;;) {
         HINTERNET request = transfer.handles().request.load();
+        if (request == nullptr) break;
+        // A read waits until its whole block has arrived (or the body ends). When less
+        // than the library's own buffer is waiting the line is slow: take just that, so
+        // that progress keeps moving and a cancel is not held up by a half-filled block.
+        DWORD waiting = 0;
+        if (!InternetQueryDataAvailable(request, &waiting, 0, 0)) break;
+        const DWORD want = waiting > 0 && waiting < kSlowLineBytes ? waiting : static_cast<DWORD>(block.size());
         DWORD got = 0;
-        if (request == nullptr || !InternetReadFile(request, block.data(), static_cast<DWORD>(block.size()), &got)) break;
+        if (!InternetReadFile(request, block.data(), want, &got)) break;
         FILE* out = transfer.handles().file.load();
-        if (out == nullptr || (got > 0 && fwrite(block.data(), 1, got, out) != got)) break;
+        if (out == nullptr || (got > 0 && fwrite(block.data(), 1, got, out) != got)) {
+            written = false;
+            break;
+        }
         total += got;
-        if (req.progressBar != nullptr && got > 0) {
-            SendMessageW(req.progressBar, PBM_SETPOS, ProgressPercent(total, announced), 0);
+        // Each position is a message the download waits for while the dialog's thread
+        // handles it: send one only when the bar would show something new.
+        const std::uint32_t percent = ProgressPercent(total, announced);
+        if (req.progressBar != nullptr && got > 0 && percent != shownPercent) {
+            SendMessageW(req.progressBar, PBM_SETPOS, percent, 0);
+            shownPercent = percent;
         }
         if (got == 0) break;
     }
-    transfer.CloseFile();
-    return !transfer.handles().cancelled.load() && total >= announced;
+    written = transfer.CloseFile() && written;
+    return written && !transfer.handles().cancelled.load() && total >= announced;
 }
 
 bool ReadIntoText(const HttpGetRequest& req, Transfer& transfer, DWORD announced) {
@@ -107,10 +133,16 @@ void HttpHandles::CloseAll() {
     CloseHandleSlot(internet);
 }
 
-bool IsServiceUrl(const wchar_t* url) {
+namespace {
+
+const std::vector<std::u16string>& ServiceDomains() {
     static const std::vector<std::u16string> domains = ParseServiceDomains(ToU16(build::kServiceDomains));
-    return url != nullptr && vorn::IsServiceUrl(ToU16(url), domains);
+    return domains;
 }
+
+}  // namespace
+
+bool IsServiceUrl(const wchar_t* url) { return url != nullptr && vorn::IsServiceUrl(ToU16(url), ServiceDomains()); }
 
 namespace {
 
@@ -119,9 +151,11 @@ BOOL HttpGetOnce(const HttpGetRequest& req, DWORD* error) {
     if (req.url == nullptr) return FALSE;
     const std::u16string url = ToU16(req.url);
     if (url.size() > kMaxAddressChars) return FALSE;
-    if (req.requireServiceUrl && !IsServiceUrl(req.url)) return FALSE;
-    const auto parts = SplitHostAndPath(url, req.ping);
+    // One cut of the address serves both the service test and the connection. Pings and
+    // service downloads must be http; the others skip the scheme unseen.
+    const auto parts = SplitHostAndPath(url, req.ping || req.requireServiceUrl);
     if (!parts) return FALSE;
+    if (req.requireServiceUrl && !IsServiceHost(*parts, ServiceDomains())) return FALSE;
     const std::wstring host = ToWide(parts->host);
     const std::wstring object = ToWide(parts->object);
 
@@ -136,8 +170,9 @@ BOOL HttpGetOnce(const HttpGetRequest& req, DWORD* error) {
         *error = GetLastError();
         return FALSE;
     }
+    // Always from the server; and nothing into the cache, which is never read from.
     h.request.store(HttpOpenRequestW(h.connect.load(), L"GET", object.c_str(), L"HTTP/1.1", nullptr, nullptr,
-                                     INTERNET_FLAG_RELOAD, 0));
+                                     INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
     if (h.request.load() == nullptr) return FALSE;
     if (!HttpSendRequestW(h.request.load(), kRequestHeaders, static_cast<DWORD>(wcslen(kRequestHeaders)), nullptr, 0)) {
         *error = GetLastError();

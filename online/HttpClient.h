@@ -19,7 +19,14 @@ struct HttpHandles {
     // Closes whatever is still open (request, connection, Internet handle, in that
     // order) and marks the transfer cancelled; safe from any thread, any number of times.
     void CloseAll();
+    // Makes the slots ready for the next transfer; only while no transfer uses them.
+    void Reset() { cancelled.store(false); }
 };
+
+// Largest read of a body into a file. Each read is one call through the system's HTTP
+// library, which costs about as much as copying tens of kilobytes, so small reads
+// dominated the time of a download.
+inline constexpr DWORD kDefaultReadBytes = 64 * 1024;
 
 struct HttpGetRequest {
     const wchar_t* url = nullptr;
@@ -28,12 +35,13 @@ struct HttpGetRequest {
     bool ping = false;
     // Downloads from an address given by the network must come from the service.
     bool requireServiceUrl = false;
-    // File sink: the body goes to this file, in blocks of readSize bytes.
+    // File sink: the body goes to this file, read in blocks of at most readSize bytes.
     const wchar_t* filePath = nullptr;
-    DWORD readSize = 512;
+    DWORD readSize = kDefaultReadBytes;
     // Memory sink: the body (below 1024 bytes, ANSI code page) as text, 1024 characters.
     wchar_t* text = nullptr;
-    // Progress in percent to this progress bar after each block (PBM_SETPOS).
+    // Progress in percent to this progress bar (PBM_SETPOS) after each block that
+    // changes it.
     HWND progressBar = nullptr;
     // Where the open handles are kept while the transfer runs; null keeps them private.
     HttpHandles* handles = nullptr;

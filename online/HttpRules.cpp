@@ -74,17 +74,15 @@ std::vector<std::u16string> ParseServiceDomains(std::u16string_view list) {
     return domains;
 }
 
-bool IsServiceUrl(std::u16string_view address, const std::vector<std::u16string>& domains) {
-    if (!StartsWithIgnoreAsciiCase(address, kScheme)) return false;
-    std::u16string_view rest = address.substr(kScheme.size());
-    // The host ends at the first character that cannot belong to it; user names ("@")
-    // are refused outright, since they make the real host hard to see.
-    const size_t end = rest.find_first_of(u"/?#\\");
-    std::u16string_view authority = rest.substr(0, end);
-    if (authority.find(u'@') != std::u16string_view::npos) return false;
-    std::u16string_view host = authority.substr(0, authority.find(u':'));
-    if (host.empty()) return false;
-    const std::u16string lowered = Lowered(host);
+bool IsServiceHost(const HostAndPath& parts, const std::vector<std::u16string>& domains) {
+    // Only a plain host name is judged: anything else ("@", "?", "\\", ...) could be read
+    // as another host by whoever resolves it.
+    for (char16_t c : parts.host) {
+        const bool plain = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+                           c == u'.' || c == u'-';
+        if (!plain) return false;
+    }
+    const std::u16string lowered = Lowered(parts.host);
     for (const auto& domain : domains) {
         if (domain.empty()) continue;
         if (lowered == domain) return true;
@@ -95,6 +93,11 @@ bool IsServiceUrl(std::u16string_view address, const std::vector<std::u16string>
         }
     }
     return false;
+}
+
+bool IsServiceUrl(std::u16string_view address, const std::vector<std::u16string>& domains) {
+    const auto parts = SplitHostAndPath(address, true);
+    return parts && IsServiceHost(*parts, domains);
 }
 
 bool IsAcceptedStatus(std::u16string_view statusText) { return ParseDecimalPrefix(statusText) != 404; }

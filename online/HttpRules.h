@@ -30,9 +30,13 @@ std::optional<HostAndPath> SplitHostAndPath(std::u16string_view address, bool ch
 // entries dropped).
 std::vector<std::u16string> ParseServiceDomains(std::u16string_view list);
 
-// TRUE when the address is an http address whose host is one of the service domains or
-// a name under one of them (letter case ignored), so that downloads come only from the
-// platform's own hosts.
+// TRUE when the host of a cut address is a plain host name that is one of the service
+// domains or a name under one of them (letter case ignored), so that downloads come only
+// from the platform's own hosts. Judging the very parts the connection is made with keeps
+// the host tested and the host connected to the same.
+bool IsServiceHost(const HostAndPath& parts, const std::vector<std::u16string>& domains);
+
+// An http address (scheme checked) whose cut host passes IsServiceHost.
 bool IsServiceUrl(std::u16string_view address, const std::vector<std::u16string>& domains);
 
 // The status line's code as text: every status except 404 is accepted.

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "common/BuildSettings.h"
 #include "common/Settings.h"
 #include "common/ModulePath.h"
 #include "online/UpdateCheck.h"
@@ -16,7 +15,6 @@ constexpr UINT kProgressTemplate = 156;
 constexpr int kProgressBarId = 1000;
 // Sent by the closer thread: the dialog ends itself on its own thread with the result.
 constexpr UINT kMsgDownloadEnded = WM_APP + 56;
-constexpr DWORD kWorkerExitWaitMs = 15000;
 
 void ScheduleRemoval(const wchar_t* path) {
     if (!DeleteFileW(path)) MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
@@ -51,6 +49,8 @@ BOOL CPrgsDlg::OnInitDialog() {
     m_progress.SetImages(LoadSkinBitmap(module, IDB_PNG_PROGRESS_TROUGH),
                          LoadSkinBitmap(module, IDB_PNG_PROGRESS_FILL));
 
+    // Each run starts afresh: the previous run's workers ended with its window.
+    m_transfer.Reset();
     m_bSuccess = FALSE;
     m_hDownloadThread = CreateThread(nullptr, 0, &CPrgsDlg::DownloadThread, this, 0, nullptr);
     m_hCloserThread = CreateThread(nullptr, 0, &CPrgsDlg::CloseWhenDoneThread, this, 0, nullptr);
@@ -72,6 +72,7 @@ LRESULT CPrgsDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         EndDialog(wParam != 0 && !m_transfer.cancelled.load() ? IDOK : IDCANCEL);
         return 0;
     }
+    if (msg == WM_DESTROY) WaitForWorkers();
     return CDlgEx::WindowProc(msg, wParam, lParam);
 }
 
@@ -81,7 +82,6 @@ DWORD WINAPI CPrgsDlg::DownloadThread(void* parameter) {
     request.url = dialog->m_szUrl;
     request.requireServiceUrl = true;
     request.filePath = dialog->m_szFile;
-    request.readSize = 512;
     request.progressBar = dialog->m_progress.m_hWnd;
     request.handles = &dialog->m_transfer;
     dialog->m_bSuccess = vorn::HttpGet(request);
@@ -100,12 +100,14 @@ void CPrgsDlg::WaitForWorkers() {
     for (HANDLE* thread : {&m_hCloserThread, &m_hDownloadThread}) {
         if (*thread == nullptr) continue;
         // The download thread may be waiting in a sent progress message: keep taking
-        // sent messages while waiting.
-        const DWORD start = GetTickCount();
-        while (MsgWaitForMultipleObjects(1, thread, FALSE, 50, QS_SENDMESSAGE) != WAIT_OBJECT_0) {
+        // sent messages while waiting. No time limit: the workers use this object until
+        // they end, and with its handles closed a transfer ends within the network
+        // library's own time-outs.
+        for (;;) {
+            const DWORD wait = MsgWaitForMultipleObjects(1, thread, FALSE, INFINITE, QS_SENDMESSAGE);
+            if (wait != WAIT_OBJECT_0 + 1) break;  // ended, or the handle is unusable
             MSG msg;
             PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-            if (GetTickCount() - start > kWorkerExitWaitMs) break;
         }
         CloseHandle(*thread);
         *thread = nullptr;
@@ -119,19 +121,19 @@ BOOL RunUpdateDownload(CPrgsDlg& dialog, const wchar_t* updAddr, const wchar_t* 
     const std::wstring newPath = GetModulePath(settings::kFileNewExecutable);
     const std::wstring oldPath = GetModulePath(settings::kFileOldExecutable);
     if (exe.empty() || newPath.empty() || oldPath.empty()) return FALSE;
+    // Without a key naming a release no download could ever be accepted: fetch nothing.
+    if (expectedKey == nullptr || !IsReleaseKey(ToU16(expectedKey))) return FALSE;
     lstrcpynW(dialog.m_szUrl, updAddr != nullptr ? updAddr : L"", 512);
     lstrcpynW(dialog.m_szFile, newPath.c_str(), MAX_PATH);
     const INT_PTR result = dialog.DoModal();
-    dialog.WaitForWorkers();
     if (result != IDOK) {
         ScheduleRemoval(newPath.c_str());
         return FALSE;
     }
     // The configuration names the release by its digest: a damaged or foreign download
-    // must not replace a working executable.
-    const std::wstring downloadedKey =
-        ToWide(MakeVersionKey(ToU16(FileMd5Hex(newPath.c_str())), ToU16(build::kVersion)));
-    if (expectedKey == nullptr || !SameVersionKey(ToU16(downloadedKey), ToU16(expectedKey))) {
+    // must not replace a working executable. The release's version digits are its own,
+    // not this program's.
+    if (!IsFileOfRelease(ToU16(expectedKey), ToU16(FileMd5Hex(newPath.c_str())))) {
         ScheduleRemoval(newPath.c_str());
         return FALSE;
     }

@@ -23,8 +23,9 @@ public:
     vorn::HttpHandles m_transfer;
     std::atomic<BOOL> m_bSuccess{FALSE};
 
-    // Waits until both worker threads have ended (after the dialog closed) and closes
-    // their handles.
+    // Cancels the transfer, waits until both worker threads have ended and closes their
+    // handles. The window does this when it is destroyed, so the dialog is never left
+    // while its workers can still touch it, and it can run again.
     void WaitForWorkers();
 
 protected:
@@ -44,7 +45,8 @@ namespace vorn {
 // Downloads the executable at updAddr beside the running one under the progress dialog,
 // checks that it is the release the configuration names (expectedKey), and swaps it in.
 // TRUE only when the running executable's file now holds the new release; otherwise
-// nothing is replaced and the download is removed.
+// nothing is replaced and the download is removed. Nothing is downloaded when expectedKey
+// names no release (empty or malformed).
 BOOL RunUpdateDownload(CPrgsDlg& dialog, const wchar_t* updAddr, const wchar_t* expectedKey);
 
 }  // namespace vorn

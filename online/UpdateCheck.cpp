@@ -1,7 +1,5 @@
 #include "online/UpdateCheck.h"
 
-#include <bcrypt.h>
-
 #include <array>
 #include <vector>
 
@@ -21,14 +19,18 @@ constexpr wchar_t kConfigSection[] = L"VerKey";
 constexpr wchar_t kConfigKeyName[] = L"Zelqa7";
 constexpr wchar_t kConfigAddressName[] = L"UpdAddr";
 
-// The registry key of the program, opened for reading or (created) for writing.
+// The registry key of the program, opened for reading (it must exist: reading never
+// creates it) or opened and created when missing for writing.
 class ProgramKey {
 public:
-    explicit ProgramKey(REGSAM access) {
-        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, settings::kRegKey, 0, nullptr, 0, access, nullptr, &key_, nullptr) !=
-            ERROR_SUCCESS) {
-            key_ = nullptr;
-        }
+    enum Access { kRead, kWrite };
+    explicit ProgramKey(Access access) {
+        const LSTATUS status =
+            access == kRead
+                ? RegOpenKeyExW(HKEY_LOCAL_MACHINE, settings::kRegKey, 0, KEY_READ, &key_)
+                : RegCreateKeyExW(HKEY_LOCAL_MACHINE, settings::kRegKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key_,
+                                  nullptr);
+        if (status != ERROR_SUCCESS) key_ = nullptr;
     }
     ~ProgramKey() {
         if (key_ != nullptr) RegCloseKey(key_);
@@ -49,46 +51,12 @@ private:
 
 std::array<std::uint8_t, 4> ReadDisableDays() {
     std::array<std::uint8_t, 4> days{};
-    ProgramKey key(KEY_READ);
+    ProgramKey key(ProgramKey::kRead);
     if (key) key.Read(settings::kRegDisableDays, days.data(), settings::kDisableDaysBytes);
     return days;
 }
 
 }  // namespace
-
-std::wstring FileMd5Hex(const wchar_t* path) {
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
-    BCRYPT_ALG_HANDLE algorithm = nullptr;
-    BCRYPT_HASH_HANDLE hash = nullptr;
-    std::wstring hex;
-    bool ok = BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_MD5_ALGORITHM, nullptr, 0)) &&
-              BCRYPT_SUCCESS(BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0));
-    // Large blocks: the digest runs over the whole executable at every launcher start.
-    std::vector<unsigned char> block(1 << 16);
-    while (ok) {
-        DWORD got = 0;
-        if (!ReadFile(file, block.data(), static_cast<DWORD>(block.size()), &got, nullptr)) {
-            ok = false;
-            break;
-        }
-        if (got == 0) break;
-        ok = BCRYPT_SUCCESS(BCryptHashData(hash, block.data(), got, 0));
-    }
-    unsigned char digest[16];
-    if (ok && BCRYPT_SUCCESS(BCryptFinishHash(hash, digest, sizeof digest, 0))) {
-        static const wchar_t kDigits[] = L"0123456789abcdef";
-        for (unsigned char byte : digest) {
-            hex += kDigits[byte >> 4];
-            hex += kDigits[byte & 15];
-        }
-    }
-    if (hash != nullptr) BCryptDestroyHash(hash);
-    if (algorithm != nullptr) BCryptCloseAlgorithmProvider(algorithm, 0);
-    CloseHandle(file);
-    return hex;
-}
 
 std::wstring MakeVersionKey() {
     const std::wstring self = GetModulePath(nullptr);
@@ -135,7 +103,7 @@ int CheckForUpdate(bool forced, int mode, wchar_t* updAddr, wchar_t* updKey) {
 }
 
 BOOL IsUpdateDue() {
-    ProgramKey key(KEY_READ);
+    ProgramKey key(ProgramKey::kRead);
     if (!key) return FALSE;
     SYSTEMTIME stored{};
     key.Read(settings::kRegUpdateTime, &stored, settings::kUpdateTimeBytes);
@@ -150,7 +118,7 @@ BOOL IsUpdateDue() {
 BOOL IsDisabledDay(unsigned weekday) { return IsDisabledWeekday(ReadDisableDays(), weekday) ? TRUE : FALSE; }
 
 void WriteDisableDays() {
-    ProgramKey key(KEY_WRITE);
+    ProgramKey key(ProgramKey::kWrite);
     if (!key) return;
     SYSTEMTIME now;
     GetSystemTime(&now);
@@ -163,7 +131,7 @@ void WriteDisableDays() {
 }
 
 void WriteUpdateTime() {
-    ProgramKey key(KEY_WRITE);
+    ProgramKey key(ProgramKey::kWrite);
     if (!key) return;
     SYSTEMTIME now;
     GetSystemTime(&now);

@@ -18,6 +18,36 @@ bool SameVersionKey(std::u16string_view a, std::u16string_view b) {
     return !a.empty() && !b.empty() && EqualsIgnoreAsciiCase(a, b);
 }
 
+namespace {
+
+constexpr size_t kKeyChars = 32;
+constexpr size_t kMaxVersionDigits = 8;
+
+bool IsDecimalDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+bool IsHexDigit(char16_t c) {
+    return IsDecimalDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+}  // namespace
+
+bool IsReleaseKey(std::u16string_view key) {
+    if (key.size() != kKeyChars || !IsDecimalDigit(key.back())) return false;
+    for (char16_t c : key) {
+        if (!IsHexDigit(c)) return false;
+    }
+    return true;
+}
+
+bool IsFileOfRelease(std::u16string_view key, std::u16string_view md5Hex) {
+    if (!IsReleaseKey(key) || md5Hex.size() != kKeyChars) return false;
+    for (size_t n = 1; n <= kMaxVersionDigits && IsDecimalDigit(key[kKeyChars - n]); ++n) {
+        const size_t digest = kKeyChars - n;
+        if (EqualsIgnoreAsciiCase(key.substr(0, digest), md5Hex.substr(0, digest))) return true;
+    }
+    return false;
+}
+
 std::array<std::uint8_t, 4> DrawDisableDays(unsigned milliseconds, int random1, int random2) {
     // Sums in unsigned 32-bit arithmetic: they wrap when the millisecond is the larger.
     const std::uint32_t a0 = (static_cast<std::uint32_t>(random1) + 7u - milliseconds) % 7u;

@@ -16,6 +16,16 @@ std::u16string MakeVersionKey(std::u16string_view md5Hex, std::u16string_view ve
 // Keys compare without regard to letter case; an empty key on either side never matches.
 bool SameVersionKey(std::u16string_view a, std::u16string_view b);
 
+// TRUE when a configured key can name a release at all: 32 hexadecimal characters whose
+// last is a decimal digit (the version digits end it).
+bool IsReleaseKey(std::u16string_view key);
+
+// TRUE when a file whose MD5 text is md5Hex is the release that `key` names. The release's
+// version is not known here, so the key's digest part is checked: for some n from 1 to 8,
+// its last n characters are decimal digits and the rest equals the start of md5Hex
+// (letter case ignored).
+bool IsFileOfRelease(std::u16string_view key, std::u16string_view md5Hex);
+
 // The C runtime's pseudo-random generator, seeded with 1 as in a fresh process.
 class RuntimeRandom {
 public:

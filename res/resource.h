@@ -2,6 +2,16 @@
 // Resource ids of the executable.
 #define IDR_MAINFRAME 128  // application icon, and the game window's document template
 
+// The launcher main window and its controls.
+#define IDD_WAYFRONT3_DIALOG 102
+#define IDC_BTN_HIDE 1001
+#define IDC_BTN_SOUND 1002
+#define IDC_BTN_MENU 1003
+#define IDC_STC_OTHER_ACCOUNT 1005
+// The add-account question and its text.
+#define IDD_ADD_ACCOUNT 161
+#define IDC_STC_ADD_QUESTION 1023
+
 // Login background with its alpha channel.
 #define IDB_PNG_LOGIN_BACK 129
 // The skinned message box: an empty pop-up sized at run time.

@@ -18,7 +18,8 @@ case "$kind" in
     cmake -S "$repo" -B "$windows_dir" -G Ninja \
       -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64-x86_64.cmake" \
       -DVORN_SERVICE_HOST="$VORN_DEV_HOST" -DVORN_LOGIN_HOST="$VORN_DEV_HOST" \
-      -DVORN_SERVICE_DOMAINS="$VORN_DEV_DOMAINS" -DVORN_PARTNER_HOME="$VORN_DEV_PARTNER" "$@" >/dev/null
+      -DVORN_SERVICE_DOMAINS="$VORN_DEV_DOMAINS" -DVORN_PARTNER_HOME="$VORN_DEV_PARTNER" \
+      -DVORN_TEST_HOOKS=ON "$@" >/dev/null
     cmake --build "$windows_dir"
     ;;
   *) echo "unknown build kind: $kind" >&2; exit 2 ;;

@@ -15,11 +15,12 @@ source "$repo/tools/wine/display.sh"
 vorn_ensure_display
 echo "Display: $DISPLAY (screenshot: import -display $DISPLAY -window root shot.png)"
 
-python3 -m tools.standin --port "$VORN_DEV_PORT" --stdin-lifeline --record "$repo/build/run-requests.jsonl" \
-  < <(while sleep 3600; do :; done) > "$repo/build/standin.port" &
+# The service ends with this script, however it ends.
+python3 -m tools.standin --port "$VORN_DEV_PORT" --parent-pid $$ --record "$repo/build/run-requests.jsonl" \
+  < /dev/null > "$repo/build/standin.port" &
 service=$!
 cleanup() {
-  kill "$service" 2>/dev/null || true
+  kill "$service" 2>/dev/null && wait "$service" 2>/dev/null || true
   wineserver -k 2>/dev/null || true
   [ -n "${VORN_STARTED_XVFB:-}" ] && kill "$VORN_STARTED_XVFB" 2>/dev/null || true
 }

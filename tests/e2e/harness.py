@@ -7,6 +7,7 @@ import re
 import shutil
 import subprocess
 import tempfile
+import threading
 import time
 import unittest
 
@@ -65,8 +66,14 @@ def probe(*args, timeout=30):
     return r.code, objects
 
 
+# A reset stops the wineserver and waits for it to end; a background closer's window probe
+# in the middle would start a new one and keep the reset waiting for ever.
+_PREFIX_LOCK = threading.Lock()
+
+
 def reset_prefix():
-    subprocess.run([RESET], env=wine_env(), check=True, stdout=subprocess.DEVNULL)
+    with _PREFIX_LOCK:
+        subprocess.run([RESET], env=wine_env(), check=True, stdout=subprocess.DEVNULL)
 
 
 class WineTestCase(unittest.TestCase):
@@ -119,3 +126,77 @@ def registry_value(key, name):
 DATA_FOLDER = ("ProgramData", "Vorn", "GameLogin")
 DESKTOP = ("users", "Public", "Desktop")
 START_MENU = ("ProgramData", "Microsoft", "Windows", "Start Menu", "Programs", "Vorn登录器")
+
+
+LAUNCHER_TITLE = "Vorn - Mirelund"
+WS_EX_APPWINDOW = 0x40000
+
+
+def launcher_main_windows():
+    """Launcher main windows (message boxes share their title and class, not this style)."""
+    _, found = probe("find", "--title", LAUNCHER_TITLE, "--class", "#32770")
+    return [w for w in found if w["exstyle"] & WS_EX_APPWINDOW]
+
+
+def close_launcher(hwnd):
+    """Closes a launcher main window as its close button does; one without game tabs then
+    ends at once, without a question."""
+    probe("post", hwnd, 0x0112, 0xF060, 0)  # WM_SYSCOMMAND, SC_CLOSE
+
+
+class LauncherCloser:
+    """Closes the launcher windows that programs under test open on their way (the copy an
+    install starts, the launcher an update run falls back to), once each has been up for
+    `age` seconds, so that its start-up report is not cut off."""
+
+    def __init__(self, age=2.0, interval=0.5):
+        self.age, self.interval = age, interval
+        self._stop = threading.Event()
+        self._thread = threading.Thread(target=self._run, daemon=True)
+
+    def start(self):
+        self._thread.start()
+        return self
+
+    def stop(self):
+        self._stop.set()
+        self._thread.join(30)
+
+    def _run(self):
+        seen = {}
+        while not self._stop.wait(self.interval):
+            with _PREFIX_LOCK:
+                now = time.monotonic()
+                for window in launcher_main_windows():
+                    first = seen.setdefault(window["hwnd"], now)
+                    if now - first >= self.age:
+                        close_launcher(window["hwnd"])
+
+
+def close_launchers_in_background(test_case):
+    closer = LauncherCloser().start()
+    test_case.addCleanup(closer.stop)
+    return closer
+
+
+def close_launchers(timeout=30.0):
+    """Closes every launcher window now and waits until they are gone."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        windows = launcher_main_windows()
+        if not windows:
+            return True
+        for window in windows:
+            close_launcher(window["hwnd"])
+        time.sleep(0.3)
+    return False
+
+
+def wait_for_launcher_and_close(timeout=30.0):
+    """Waits for a launcher window to open, then closes every one; True when they are gone."""
+    deadline = time.monotonic() + timeout
+    while not launcher_main_windows():
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(0.2)
+    return close_launchers(timeout)

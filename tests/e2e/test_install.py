@@ -16,6 +16,8 @@ class InstallTests(harness.WineTestCase):
         harness.reset_prefix()
         self.service = StandInService(port=harness.service_port()).start()
         self.addCleanup(self.service.stop)
+        # The installed copy an install starts opens the launcher window.
+        harness.close_launchers_in_background(self)
 
     def run_copy(self, *args, folder="My Downloads"):
         os.makedirs(os.path.join(self.scratch, folder), exist_ok=True)

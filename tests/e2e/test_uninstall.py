@@ -23,6 +23,9 @@ class UninstallTests(harness.WineTestCase):
         shutil.copy(harness.EXE, exe)
         self.assertEqual(harness.run_windows(exe, timeout=120).code, 0)
         self.service.wait_for_requests(path="/active.htm", count=1, timeout=30)
+        # The installed copy the install started is a launcher now; it must not hold its
+        # executable while the uninstaller removes it.
+        self.assertTrue(harness.wait_for_launcher_and_close())
         return harness.prefix_path(*harness.DATA_FOLDER, "Zelqa7.exe")
 
     def answer_box(self, buttons, button):

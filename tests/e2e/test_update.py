@@ -8,27 +8,43 @@ import threading
 import time
 
 from tests.e2e import harness
-from tools.standin import StandInService
+from tools.standin import StandInService, exe_version
 
 REG_KEY = r"HKLM\Software\Vorn\GameLogin\Zelqa7"
 RELEASE_PATH = "/files/NewRelease.exe"
 
 
+def release_bytes(version):
+    """The program stamped with another release number by the build: a real executable
+    whose version resource names that release."""
+    path = os.path.join(harness.BUILD, "tests", "win", "online", f"Zelqa7-{version}.exe")
+    with open(path, "rb") as f:
+        data = f.read()
+    assert exe_version(data) == version, path
+    return data
+
+
 class UpdateTests(harness.WineTestCase):
     def setUp(self):
         super().setUp()
-        harness.reset_prefix()
         self.service = StandInService(port=harness.service_port()).start()
         self.addCleanup(self.service.stop)
-        folder = harness.prefix_path(*harness.DATA_FOLDER)
-        os.makedirs(folder, exist_ok=True)
-        self.installed = os.path.join(folder, "Zelqa7.exe")
-        shutil.copy(harness.EXE, self.installed)
+        # Every way through an update run ends in a launcher window (this one's, or the new
+        # executable's); closing it ends the run.
+        harness.close_launchers_in_background(self)
         with open(harness.EXE, "rb") as f:
             self.current = f.read()
-        # Another release: the same program with data appended, so it runs and has
-        # another digest.
-        self.release = self.current + b"\0release 3.0.0.2\0" * 64
+        self.release = release_bytes("3.0.0.2")
+        self.install_fresh()
+
+    def install_fresh(self):
+        harness.reset_prefix()
+        self.service.clear_requests()
+        folder = harness.prefix_path(*harness.DATA_FOLDER)
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+        self.installed = os.path.join(folder, "Zelqa7.exe")
+        shutil.copy(harness.EXE, self.installed)
 
     def run_update(self, timeout=120):
         return harness.run_windows(self.installed, "/update", timeout=timeout)
@@ -40,21 +56,30 @@ class UpdateTests(harness.WineTestCase):
     def beside(self, name):
         return os.path.join(os.path.dirname(self.installed), name)
 
-    def test_a_new_release_is_downloaded_verified_swapped_and_started(self):
-        self.service.set_update_config(self.release, self.service.url(RELEASE_PATH), serve_exe_at=RELEASE_PATH)
-        result = self.run_update()
-        self.assertEqual(result.code, 0, result.output)
-        self.assertEqual(self.installed_bytes(), self.release)
-        self.assertTrue(os.path.exists(self.beside("OldZelqa7.exe")))
-        self.assertFalse(os.path.exists(self.beside("NewZelqa7.exe")))
-        self.assertFalse(os.path.exists(self.beside("ConfigZelqa7.htm")))
-        self.assertIsNotNone(harness.registry_value(REG_KEY, "UpdTime"))
-        # The new executable was started without arguments and runs as the installed
-        # launcher, which reports its start.
-        [started] = self.service.wait_for_requests(path="/active.htm", count=1, timeout=30)
-        self.assertEqual(started.query, "tag=zelqa7&ver=3.0.0.1&count=1")
-        paths = [r.path for r in self.service.requests()]
-        self.assertEqual(paths[:2], ["/update/ConfigZelqa7.htm", RELEASE_PATH])
+    def test_new_releases_are_downloaded_verified_swapped_and_started(self):
+        # A larger and a longer release number: the key ends in the release's own digits.
+        for version, digits in (("3.0.0.2", "3002"), ("3.0.1.10", "30110")):
+            with self.subTest(version=version):
+                if version != "3.0.0.2":
+                    self.install_fresh()
+                release = release_bytes(version)
+                key = self.service.set_update_config(release, self.service.url(RELEASE_PATH),
+                                                     serve_exe_at=RELEASE_PATH)
+                self.assertTrue(key.endswith(digits))
+                result = self.run_update()
+                self.assertEqual(result.code, 0, result.output)
+                self.assertEqual(self.installed_bytes(), release)
+                self.assertTrue(os.path.exists(self.beside("OldZelqa7.exe")))
+                self.assertFalse(os.path.exists(self.beside("NewZelqa7.exe")))
+                self.assertFalse(os.path.exists(self.beside("ConfigZelqa7.htm")))
+                self.assertIsNotNone(harness.registry_value(REG_KEY, "UpdTime"))
+                # The new executable was started without arguments and runs as the installed
+                # launcher, which reports its start (with the version compiled into the
+                # program: the stamped copies differ only in their version resource).
+                [started] = self.service.wait_for_requests(path="/active.htm", count=1, timeout=30)
+                self.assertEqual(started.query, "tag=zelqa7&ver=3.0.0.1&count=1")
+                paths = [r.path for r in self.service.requests()]
+                self.assertEqual(paths[:2], ["/update/ConfigZelqa7.htm", RELEASE_PATH])
 
     def assert_untouched(self, result):
         self.assertEqual(result.code, 0, result.output)
@@ -63,12 +88,20 @@ class UpdateTests(harness.WineTestCase):
         self.assertFalse(os.path.exists(self.beside("NewZelqa7.exe")))
         self.assertIsNone(harness.registry_value(REG_KEY, "UpdTime"))
 
-    def test_a_damaged_download_replaces_nothing(self):
-        self.service.set_update_config(self.release, self.service.url(RELEASE_PATH))
-        self.service.put_file(RELEASE_PATH, self.release[:-1] + b"!")
+    def test_a_damaged_download_or_a_missing_key_replaces_nothing(self):
+        release = release_bytes("3.0.1.10")
+        self.service.set_update_config(release, self.service.url(RELEASE_PATH))
+        self.service.put_file(RELEASE_PATH, release[:-1] + b"!")
         self.assert_untouched(self.run_update())
+        self.assertIn(RELEASE_PATH, [r.path for r in self.service.requests()])
         # The launcher left behind still runs.
         self.assertEqual(harness.run_windows(self.installed, "/gmhall", "/0").code, 0)
+        # A forced update whose configuration names no release fetches nothing.
+        self.service.clear_requests()
+        self.service.set_update_config(release, self.service.url(RELEASE_PATH), key="",
+                                       serve_exe_at=RELEASE_PATH)
+        self.assert_untouched(self.run_update())
+        self.assertEqual([r.path for r in self.service.requests()], ["/update/ConfigZelqa7.htm"])
 
     def test_a_short_download_replaces_nothing(self):
         self.service.set_update_config(self.release, self.service.url(RELEASE_PATH), serve_exe_at=RELEASE_PATH)
@@ -148,16 +181,23 @@ class ScheduledCheckTests(UpdateTests):
         self.assertEqual(len(self.config_requests()), 1)
         self.assertEqual(self.installed_bytes(), self.release)
 
-    def test_the_same_release_is_not_downloaded(self):
+    def test_without_a_key_no_check_and_the_same_release_is_not_downloaded(self):
         self.service.set_update_config(self.current, self.service.url(RELEASE_PATH), serve_exe_at=RELEASE_PATH)
+        # No registry key (never installed by the install run): the schedule reads
+        # nothing, checks nothing, and leaves no key behind.
+        self.run_shortcut()
+        self.assertEqual(self.config_requests(), [])
+        self.assertNotEqual(harness.run_windows("reg", "query", REG_KEY, timeout=60).code, 0)
+        today = self.weekday()
+        set_binary("DisableDays", bytes([(today + 1) % 7, (today + 2) % 7, (today + 3) % 7, 0]))
         self.run_shortcut()
         self.assertEqual(len(self.config_requests()), 1)
         self.assertNotIn(RELEASE_PATH, [r.path for r in self.service.requests()])
         self.assertEqual(self.installed_bytes(), self.current)
 
     # The update-run scenarios of the base class are not repeated here.
-    test_a_new_release_is_downloaded_verified_swapped_and_started = None
-    test_a_damaged_download_replaces_nothing = None
+    test_new_releases_are_downloaded_verified_swapped_and_started = None
+    test_a_damaged_download_or_a_missing_key_replaces_nothing = None
     test_a_short_download_replaces_nothing = None
     test_a_download_from_a_foreign_host_is_never_fetched = None
     test_escape_cancels_the_download = None

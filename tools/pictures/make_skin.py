@@ -140,10 +140,8 @@ def picture_notice_background():  # 146: picture-only notice (layered, colour ke
 
 
 def add_account_background():  # 162: natural size, caption band 30
-    c = panel(284, 150, 30, 6)
-    # A faint separator above the buttons.
-    c.paint(12, 100, 272, 101, lambda x, y: BODY_EDGE, lambda x, y: 1.0)
-    return c
+    # No separator: three lines of question reach down to just above the buttons.
+    return panel(284, 150, 30, 6)
 
 
 # ---- buttons -----------------------------------------------------------------------------
@@ -261,7 +259,8 @@ def glyph_user(x, y, w, h):
 
 
 def tab_strip():  # 140: 3 frames of 189 x 22 on the caption band: normal, hover, selected
-    fills = [((52, 114, 196), (40, 96, 172)), ((78, 140, 220), (58, 116, 196)), (BODY, (232, 238, 246))]
+    # Light enough in every state for the titles, which the launcher writes in black.
+    fills = [((196, 212, 234), (170, 192, 222)), ((222, 234, 250), (196, 216, 242)), (BODY, (232, 238, 246))]
 
     def draw(c, ox, i):
         top, bottom = fills[i]

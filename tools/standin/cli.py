@@ -64,11 +64,13 @@ def process_alive(pid):
 
 
 def _watch_stdin(stop):
-    stream = getattr(sys.stdin, "buffer", None)
+    # Raw reads of the descriptor: a buffered reader would hold its lock while it waits,
+    # and the interpreter aborts when it finds that lock taken by this thread at exit.
     try:
-        while stream is not None and stream.read1(4096):
+        fd = sys.stdin.fileno()
+        while os.read(fd, 4096):
             pass
-    except (OSError, ValueError):
+    except (OSError, ValueError, AttributeError):
         pass
     stop.set()
 

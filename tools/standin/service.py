@@ -278,20 +278,16 @@ class StandInService:
             return self._files.pop(normalize_key(url_path), None) is not None
 
     def set_update_config(self, exe, upd_addr, tag=formats.PRODUCT_TAG,
-                          version=formats.PRODUCT_VERSION, key=None, serve_exe_at=None,
-                          encoding="gbk"):
+                          version=None, key=None, serve_exe_at=None, encoding="gbk"):
         """Publishes "/update/Config<tag>.htm" naming `exe` (bytes or a path) as the current
-        release; `key` overrides the computed version key. Returns the key published."""
+        release, under its own release number (its version resource) unless `version` is
+        given; `key` overrides the computed version key. Returns the key published."""
+        data = formats.exe_bytes(exe)
         if key is None:
-            key = formats.make_version_key(exe, version)
+            key = formats.make_version_key(data, version)
         text = formats.update_config_text(key, upd_addr, tag)
         self.put_file(formats.config_path(tag), text.encode(encoding), "text/html")
         if serve_exe_at:
-            if isinstance(exe, (bytes, bytearray, memoryview)):
-                data = bytes(exe)
-            else:
-                with open(os.fspath(exe), "rb") as f:
-                    data = f.read()
             self.put_file(serve_exe_at, data, "application/octet-stream")
         return key
 

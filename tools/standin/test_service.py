@@ -2,12 +2,14 @@
 
 import base64
 import configparser
+import hashlib
 import html.parser
 import http.client
 import json
 import os
 import signal
 import socket
+import struct
 import subprocess
 import sys
 import tempfile
@@ -19,7 +21,7 @@ REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 if REPO not in sys.path:
     sys.path.insert(0, REPO)
 
-from tools.standin import StandInService, make_version_key, notice_line  # noqa: E402
+from tools.standin import StandInService, exe_version, make_version_key, notice_line  # noqa: E402
 
 
 def fetch(port, path, method="GET", headers=None, body=None):
@@ -314,6 +316,18 @@ class PublishedTextTests(ServiceCase):
         self.assertEqual(dict(ini["VerKey"]),
                          {"Zelqa7": key, "UpdAddr": "http://127.0.0.1/dl/Zelqa7.exe"})
 
+    def test_a_release_is_published_under_its_own_version_number(self):
+        # The head of a version resource: lengths, key, padding, then the fixed part with
+        # its signature and the file version 3.0.1.10.
+        key = "VS_VERSION_INFO\0".encode("utf-16-le")
+        fixed = struct.pack("<5I", 0xFEEF04BD, 0x10000, 0x30000, 0x1000A, 0x30000)
+        exe = b"MZ" + b"\0" * 6 + struct.pack("<3H", 92, 52, 0) + key + b"\0\0" + fixed + b"\0" * 64
+        self.assertEqual(exe_version(exe), "3.0.1.10")
+        self.assertIsNone(exe_version(exe.replace(b"\xbd\x04\xef\xfe", b"\0\0\0\0")))
+        key = self.svc.set_update_config(exe, "http://127.0.0.1/dl/Zelqa7.exe")
+        self.assertEqual(key, hashlib.md5(exe).hexdigest()[:27] + "30110")
+        self.assertEqual(self.read_config("/update/ConfigZelqa7.htm")["VerKey"]["Zelqa7"], key)
+
     def test_other_launcher_config_and_installer(self):
         installer = b"MZ" + b"\0" * 5000
         self.svc.set_update_config(installer, "http://x/Tessaly.exe", tag="Tessaly",
@@ -487,11 +501,14 @@ class CommandLineTests(unittest.TestCase):
             self.assertEqual(proc.wait(5), 0)
             self.assertEqual(proc.stdout.read(), b"", "nothing but the PORT line on stdout")
 
-    def test_sigterm_stops_it(self):
-        proc, port = self.start(script=True)
-        self.assertEqual(fetch(port, "/webgame.htm")[0], 200)
-        proc.send_signal(signal.SIGTERM)
-        self.assertEqual(proc.wait(5), 0)
+    def test_sigterm_stops_it_cleanly_while_it_watches_stdin(self):
+        # A stop while the stdin watcher waits must not abort the interpreter at exit
+        # (which happened in most runs, so try a few).
+        for _ in range(3):
+            proc, port = self.start("--stdin-lifeline", script=True)
+            self.assertEqual(fetch(port, "/webgame.htm")[0], 200)
+            proc.send_signal(signal.SIGTERM)
+            self.assertEqual(proc.wait(5), 0)
 
     def test_vanished_parent_stops_it(self):
         parent = subprocess.Popen([sys.executable, "-c", "import time; time.sleep(30)"])

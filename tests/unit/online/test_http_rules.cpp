@@ -60,6 +60,14 @@ TEST(IsServiceUrl, TheHostMustBeAServiceDomain) {
     EXPECT_FALSE(IsServiceUrl(u"http://vorn.example.evil.host/x.exe", domains));
     EXPECT_FALSE(IsServiceUrl(u"http://vorn.example@evil.host/x.exe", domains));
     EXPECT_FALSE(IsServiceUrl(u"http://evil.host\\@vorn.example/x.exe", domains));
+    // The host tested is the host connected to: everything up to the first "/".
+    const char16_t* disguised[] = {u"http://vorn.example?.other.host/x", u"http://vorn.example#.other.host/x",
+                                   u"http://vorn.example\\.other.host/x", u"http://vorn.example?x=1"};
+    for (size_t i = 0; i < std::size(disguised); ++i) EXPECT_FALSE(IsServiceUrl(disguised[i], domains)) << i;
+    auto parts = SplitHostAndPath(u"http://dl.vorn.example:8080/x.exe?a=b#c", true);
+    ASSERT_TRUE(parts);
+    EXPECT_TRUE(IsServiceHost(*parts, domains));
+    EXPECT_EQ(parts->host, u"dl.vorn.example");
     EXPECT_FALSE(IsServiceUrl(u"https://vorn.example/x.exe", domains));
     EXPECT_FALSE(IsServiceUrl(u"", domains));
     EXPECT_FALSE(IsServiceUrl(u"http://", domains));

@@ -14,6 +14,28 @@ TEST(VersionKey, DigestCutByTheVersionDigits) {
     EXPECT_FALSE(SameVersionKey(u"", u""));
 }
 
+TEST(VersionKey, ADownloadIsCheckedByTheDigestPartWhateverItsVersion) {
+    const std::u16string md5 = u"900150983cd24fb0d6963f7d28e17f72";
+    EXPECT_TRUE(IsFileOfRelease(MakeVersionKey(md5, u"3.0.0.2"), md5));
+    EXPECT_TRUE(IsFileOfRelease(MakeVersionKey(md5, u"3.0.1.10"), md5));
+    EXPECT_TRUE(IsFileOfRelease(u"900150983CD24FB0D6963F7D12345678", md5));  // eight digits, any case
+    // Another file: the digest part differs in its last or first character.
+    EXPECT_FALSE(IsFileOfRelease(u"900150983cd24fb0d6963f7d28f13002", md5));
+    EXPECT_FALSE(IsFileOfRelease(u"a00150983cd24fb0d6963f7d28e13002", md5));
+    // Nine version digits would leave a digest part too short to trust.
+    EXPECT_FALSE(IsFileOfRelease(u"900150983cd24fb0d6963f7123456789", md5));
+    EXPECT_FALSE(IsFileOfRelease(u"900150983cd24fb0d6963f7d28e17f7f", md5));  // no version digits
+    EXPECT_FALSE(IsFileOfRelease(u"900150983cd24fb0d6963f7d28e3002", md5));   // 31 characters
+    EXPECT_FALSE(IsFileOfRelease(u"", md5));
+    EXPECT_FALSE(IsFileOfRelease(MakeVersionKey(md5, u"3.0.0.2"), u""));  // the file could not be read
+
+    EXPECT_TRUE(IsReleaseKey(u"900150983cd24fb0d6963f7d28e13002"));
+    EXPECT_FALSE(IsReleaseKey(u""));
+    EXPECT_FALSE(IsReleaseKey(u"900150983cd24fb0d6963f7d28e1300"));
+    EXPECT_FALSE(IsReleaseKey(u"9001509g3cd24fb0d6963f7d28e13002"));
+    EXPECT_FALSE(IsReleaseKey(u"900150983cd24fb0d6963f7d28e1300x"));
+}
+
 TEST(DisableDays, DrawnFromTheRuntimeGenerator) {
     RuntimeRandom random;
     const int r1 = random.Next();

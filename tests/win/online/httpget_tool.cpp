@@ -1,8 +1,11 @@
 // Runs one variant of the program's HTTP GET procedure for the end-to-end tests, which
 // control the stand-in service and read what it received:
 //   vorn_httpget ping URL | file URL PATH | service-file URL PATH | text URL |
-//                progress URL PATH | cancel URL PATH MS | key PATH | md5 PATH
-// Prints one JSON object.
+//                progress URL PATH | cancel URL PATH MS |
+//                dialog MS URL1 PATH1 URL2 PATH2
+// Prints one JSON object. "dialog" runs the update progress dialog twice in this process,
+// the first run cancelled after MS milliseconds (0: not cancelled), and prints both results
+// and how long each run kept the dialog object.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -11,7 +14,7 @@
 #include <vector>
 
 #include "online/HttpClient.h"
-#include "online/UpdateCheck.h"
+#include "online/ProgressDialog.h"
 
 namespace {
 
@@ -85,9 +88,42 @@ BOOL DownloadWithProgress(vorn::HttpGetRequest req, DWORD cancelAfterMs) {
     return work.ok;
 }
 
+CPrgsDlg* g_dialog = nullptr;
+
+void CALLBACK CancelDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    if (g_dialog != nullptr && g_dialog->m_hWnd != nullptr) PostMessageW(g_dialog->m_hWnd, WM_COMMAND, IDCANCEL, 0);
+}
+
+// One run of the dialog as the update runs it; the result of DoModal.
+INT_PTR RunDialog(CPrgsDlg& dialog, const wchar_t* url, const wchar_t* path, UINT cancelAfterMs) {
+    lstrcpynW(dialog.m_szUrl, url, 512);
+    lstrcpynW(dialog.m_szFile, path, MAX_PATH);
+    if (cancelAfterMs != 0) SetTimer(nullptr, 0, cancelAfterMs, &CancelDialog);
+    return dialog.DoModal();
+}
+
+int RunDialogTwice(UINT cancelAfterMs, wchar_t** pairs) {
+    CPrgsDlg dialog;
+    g_dialog = &dialog;
+    INT_PTR results[2];
+    DWORD ms[2];
+    for (int run = 0; run < 2; ++run) {
+        const DWORD start = GetTickCount();
+        results[run] = RunDialog(dialog, pairs[2 * run], pairs[2 * run + 1], run == 0 ? cancelAfterMs : 0);
+        ms[run] = GetTickCount() - start;
+    }
+    std::printf("{\"results\": [%d, %d], \"ms\": [%lu, %lu]}\n", static_cast<int>(results[0]),
+                static_cast<int>(results[1]), static_cast<unsigned long>(ms[0]), static_cast<unsigned long>(ms[1]));
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc >= 7 && std::wstring(argv[1]) == L"dialog") {
+        return RunDialogTwice(static_cast<UINT>(_wtoi(argv[2])), argv + 3);
+    }
     if (argc < 3) return 2;
     const std::wstring how = argv[1];
     const wchar_t* url = argv[2];
@@ -111,9 +147,6 @@ int wmain(int argc, wchar_t** argv) {
         req.url = url;
         req.filePath = path;
         ok = DownloadWithProgress(req, how == L"cancel" && argc > 4 ? static_cast<DWORD>(_wtoi(argv[4])) : 0);
-    } else if (how == L"md5") {
-        std::printf("{\"md5\": %s}\n", Json(vorn::FileMd5Hex(url)).c_str());
-        return 0;
     } else {
         return 2;
     }

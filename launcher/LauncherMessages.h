@@ -1,0 +1,16 @@
+#pragma once
+// The program's own window messages that reach the launcher main window or leave it.
+// Each number has one meaning program-wide.
+#include <windows.h>
+
+namespace vorn::launcher {
+
+inline constexpr UINT kMsgTrayCallback = WM_USER + 1;
+inline constexpr UINT kMsgWindowArrived = WM_USER + 2;    // wParam window, lParam 1 page window / 0 tab
+inline constexpr UINT kMsgShowTrayMenu = WM_USER + 3;
+inline constexpr UINT kMsgReloadHotKeys = WM_USER + 4;    // from a settings dialog
+inline constexpr UINT kMsgSoundState = WM_USER + 5;       // to game windows: wParam 1 silent
+inline constexpr UINT kMsgAddAccountAnswer = WM_USER + 6; // wParam 1 new tab, 0 new launcher
+inline constexpr UINT kMsgGameReloadHotKeys = WM_USER + 7;
+
+}  // namespace vorn::launcher

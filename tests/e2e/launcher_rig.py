@@ -1,0 +1,187 @@
+"""Runs the real launcher under Wine with the test build's stand-in for its game
+processes (tests/win/launcher/tab_child.cpp), and drives both from outside: the stand-in
+is told what a game process would do next, and records what it sends and receives."""
+import os
+import re
+import subprocess
+import time
+
+from tests.e2e import harness
+
+TITLE = "Vorn - Mirelund"
+CHILD_PROGRAM = os.path.join(harness.BUILD, "tests", "win", "launcher", "vorn_tab_child.exe")
+INSTALLED_EXE = "C:\\ProgramData\\Vorn\\GameLogin\\Zelqa7.exe"
+
+WM_KEYDOWN, WM_CHAR, WM_SYSCOMMAND = 0x0100, 0x0102, 0x0112
+WM_MBUTTONUP, WM_NCHITTEST = 0x0208, 0x0084
+WM_WINDOW_ARRIVED, WM_ADD_ACCOUNT_ANSWER = 0x0402, 0x0406
+SC_CLOSE, BM_CLICK = 0xF060, 0x00F5
+HTCLIENT = 1
+OWN_MARKER = 7261
+
+
+def windows_path(path):
+    """The path as Windows programs under Wine see it (drive Z: is the root)."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def wait_until(predicate, timeout=20.0, interval=0.1, what="condition"):
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise AssertionError(f"timed out waiting for {what}")
+        time.sleep(interval)
+
+
+class Child:
+    """One stand-in game process, read from its record file."""
+
+    def __init__(self, path):
+        self.path = path
+        self.pid = int(re.search(r"child-(\d+)\.txt$", path).group(1))
+        self.lines = []
+        self.refresh()
+
+    def refresh(self):
+        with open(self.path, encoding="utf-8") as f:
+            self.lines = f.read().splitlines()
+        return self
+
+    def value(self, key):
+        for line in self.lines:
+            if line.startswith(key + " "):
+                return line[len(key) + 1:]
+        return None
+
+    @property
+    def cmdline(self):
+        return self.value("cmdline")
+
+    @property
+    def launcher(self):
+        return int(self.value("launcher"))
+
+    @property
+    def control(self):
+        return int(self.value("control"))
+
+    @property
+    def frame(self):
+        value = self.value("frame")
+        return int(value) if value else None
+
+    def events(self, key):
+        self.refresh()
+        return [line[len(key) + 1:] for line in self.lines if line.startswith(key + " ")]
+
+    def messages(self):
+        return [tuple(int(v) for v in m.split()) for m in self.events("msg")]
+
+    def command(self, text):
+        code, _ = harness.probe("copydata", self.control, text)
+        return code
+
+    def register(self, verb, title):
+        """Sends "login"/"register" and answers the launcher's reply (True: accepted)."""
+        before = len(self.events("copydata"))
+        self.command(f"{verb} {title}")
+        replies = wait_until(lambda: self.events("copydata")[before:], what="the title's reply")
+        return replies[0] == f"{title} 1"
+
+    def wait_event(self, key, expected=None, timeout=20.0):
+        def seen():
+            values = self.events(key)
+            return values if (expected is None and values) or expected in values else None
+        return wait_until(seen, timeout, what=f"{key} {expected!r} in {self.path}")
+
+    def gone(self, timeout=15):
+        return harness.probe("gone", self.control, "--timeout", int(timeout * 1000))[0] == 0
+
+
+class LauncherRig:
+    """Starts the launcher with the stand-in game program; collects its game processes."""
+
+    def __init__(self, scratch):
+        self.folder = os.path.join(scratch, "children")
+        os.makedirs(self.folder, exist_ok=True)
+        self.known = set()
+        self.processes = []
+
+    def env(self):
+        env = harness.wine_env()
+        env["VORN_TEST_TAB_PROGRAM"] = windows_path(CHILD_PROGRAM)
+        env["VORN_TAB_CHILD_DIR"] = windows_path(self.folder)
+        return env
+
+    def start(self, exe=INSTALLED_EXE, *args):
+        proc = subprocess.Popen([harness.WINE_EXEC, exe, *args], env=self.env(), stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+        self.processes.append(proc)
+        return proc
+
+    def stop(self):
+        for proc in self.processes:
+            if proc.poll() is None:
+                proc.kill()
+                proc.wait(timeout=30)
+
+    def new_child(self, timeout=30.0):
+        """The next game process to start, once it has made its control window."""
+        def found():
+            for name in sorted(os.listdir(self.folder)):
+                path = os.path.join(self.folder, name)
+                if name in self.known or not name.startswith("child-"):
+                    continue
+                child = Child(path)
+                if child.value("control") is not None:
+                    self.known.add(name)
+                    return child
+            return None
+        return wait_until(found, timeout, what="a new game process")
+
+    def no_new_child(self, wait=1.5):
+        time.sleep(wait)
+        return not [n for n in os.listdir(self.folder) if n.startswith("child-") and n not in self.known]
+
+
+def info(hwnd):
+    code, found = harness.probe("info", hwnd)
+    return found[0] if code == 0 and found else None
+
+
+def children_by_id(hwnd):
+    _, kids = harness.probe("children", hwnd)
+    return {kid["id"]: kid for kid in kids if kid["parent"] == hwnd}
+
+
+def launcher_windows():
+    """Launcher main windows (not message boxes, which share the title and class)."""
+    _, found = harness.probe("find", "--title", TITLE, "--class", "#32770")
+    return [w for w in found if w["exstyle"] & 0x40000]  # WS_EX_APPWINDOW
+
+
+def boxes_of(launcher_hwnd):
+    """Visible message boxes of the launcher's process, with their button captions."""
+    owner = info(launcher_hwnd)
+    _, found = harness.probe("find", "--title", TITLE, "--class", "#32770", "--visible")
+    boxes = []
+    for w in found:
+        if w["hwnd"] == launcher_hwnd or not owner or w["pid"] != owner["pid"] or w["exstyle"] & 0x40000:
+            continue
+        kids = children_by_id(w["hwnd"])
+        w["buttons"] = {kid["id"]: kid["title"] for kid in kids.values() if kid["id"] in (5000, 5001)}
+        boxes.append(w)
+    return boxes
+
+
+def answer_box(launcher_hwnd, buttons, button_id, timeout=20.0):
+    """Waits for the launcher's message box with exactly these captions and clicks one."""
+    box = wait_until(lambda: next((b for b in boxes_of(launcher_hwnd) if sorted(b["buttons"].values()) ==
+                                   sorted(buttons)), None), timeout, what=f"a box with {buttons}")
+    kids = children_by_id(box["hwnd"])
+    harness.probe("post", kids[button_id]["hwnd"], BM_CLICK, 0, 0)
+    harness.probe("gone", box["hwnd"], "--timeout", 10000)
+    return box
