@@ -5,6 +5,8 @@
 #include <gdiplus.h>
 // clang-format on
 
+#include <algorithm>
+
 #include "common/BuildSettings.h"
 #include "skin/SkinImage.h"
 
@@ -41,17 +43,25 @@ BOOL CLoginBkDlg::OnInitDialog() {
 
 void CLoginBkDlg::PlaceOverOwner() {
     // A modal dialog that has not placed itself is centred over its owner, as the
-    // system's modal boxes are; the picture decides the size.
+    // system's modal boxes are, and kept on the screen; the picture decides the size. An
+    // owner too small to centre over (the launcher keeps itself at one pixel until its
+    // first game arrives), hidden or minimised leaves the screen's work area to centre on.
     const int width = static_cast<int>(m_nBkWidth);
     const int height = static_cast<int>(m_nBkHeight);
     if (width == 0 || height == 0) return;
-    RECT area{};
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT area = work;
     HWND owner = GetWindow(m_hWnd, GW_OWNER);
-    if (owner == nullptr || !GetWindowRect(owner, &area) || IsIconic(owner)) {
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    RECT ownerRect{};
+    if (owner != nullptr && IsWindowVisible(owner) && !IsIconic(owner) && GetWindowRect(owner, &ownerRect) &&
+        ownerRect.right - ownerRect.left >= width && ownerRect.bottom - ownerRect.top >= height) {
+        area = ownerRect;
     }
-    const int x = area.left + (area.right - area.left - width) / 2;
-    const int y = area.top + (area.bottom - area.top - height) / 2;
+    int x = area.left + (area.right - area.left - width) / 2;
+    int y = area.top + (area.bottom - area.top - height) / 2;
+    x = std::max(static_cast<int>(work.left), std::min(x, static_cast<int>(work.right) - width));
+    y = std::max(static_cast<int>(work.top), std::min(y, static_cast<int>(work.bottom) - height));
     SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

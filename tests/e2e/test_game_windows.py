@@ -1,10 +1,12 @@
-"""The game processes of the real executable, as a launcher starts them: "/newgm" shows the
-login background over the launcher and asks the service for the login page, and leaving it
-tells the launcher; "/gmhall" announces its frame, moves into the launcher, opens the hall
-page, writes a favourite on Ctrl+D and ends when the launcher is gone. A stand-in launcher
-window (a test program) plays the launcher's side and logs what reaches it."""
+"""The game processes of the real executable: the launcher started from its shortcut
+switch opens its first game process, whose login background lies over the launcher and
+asks the service for the login page, and Esc there ends the launcher that has no tab; a
+"/gmhall" process announces its frame, moves into the launcher, opens the hall page, writes
+a favourite on Ctrl+D and ends when the launcher is gone. For the latter a stand-in
+launcher window (a test program) plays the launcher's side and logs what reaches it."""
 import glob
 import os
+import shutil
 import subprocess
 import time
 
@@ -36,7 +38,9 @@ class GameWindowTests(harness.WineTestCase):
         self.service = StandInService(port=harness.service_port()).start()
         self.addCleanup(self.service.stop)
         self.log = os.path.join(self.scratch, "launcher.log")
-        self.launcher_proc = self.start(LAUNCHER, windows_path(self.log))
+
+    def start_stand_in_launcher(self):
+        self.start(LAUNCHER, windows_path(self.log))
         deadline = time.monotonic() + 40
         while not self.log_lines() and time.monotonic() < deadline:
             time.sleep(0.1)
@@ -87,28 +91,34 @@ class GameWindowTests(harness.WineTestCase):
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return path
 
-    def test_newgm_shows_the_login_over_the_launcher_and_escape_leaves_it(self):
-        game = self.start(harness.EXE, "/newgm", "/%d" % self.launcher, "/0")
-        background = self.wait_for_window(TITLE, owner=self.launcher)
+    def test_the_launchers_first_login_lies_over_it_and_escape_ends_both(self):
+        folder = harness.prefix_path(*harness.DATA_FOLDER)
+        os.makedirs(folder, exist_ok=True)
+        shutil.copy(harness.EXE, os.path.join(folder, "Zelqa7.exe"))
+        with open(harness.EXE, "rb") as f:
+            self.service.set_update_config(f.read(), self.service.url("/files/Zelqa7.exe"))  # no update
+        launcher_proc = self.start("C:\\ProgramData\\Vorn\\GameLogin\\Zelqa7.exe", "/Zelqa7D")
+        launcher = self.wait_for_window(TITLE, owner=0)
+        background = self.wait_for_window(TITLE, owner=launcher["hwnd"])
+        self.assertNotEqual(background["pid"], launcher["pid"])
         left, top, right, bottom = background["rect"]
         self.assertEqual((right - left, bottom - top), (888, 518))
         self.assertTrue(background["exstyle"] & WS_EX_LAYERED)
+        # The launcher keeps itself at one pixel meanwhile: the login is on the screen
+        # rather than centred over that pixel.
+        self.assertEqual(launcher["rect"][2] - launcher["rect"][0], 1)
+        self.assertGreaterEqual(left, 0)
+        self.assertGreaterEqual(top, 0)
         requests = self.service.wait_for_requests(path="/act/wd/main/index/277", timeout=30)
         self.assertEqual(requests[0].method, "GET")
-        # The launcher waits, disabled, while the login is up.
-        _, [launcher] = harness.probe("info", self.launcher)
-        self.assertFalse(launcher["enabled"])
         self.screenshot("login-over-launcher.png")
 
         harness.probe("sendkey", background["hwnd"], VK_ESCAPE)
-        self.assertEqual(game.wait(timeout=40), 0)
-        self.wait_for_log(lambda line: line == "syscommand %d 7261" % SC_CLOSE)
-        _, [launcher] = harness.probe("info", self.launcher)
-        self.assertTrue(launcher["enabled"])
-        # No page command was ever requested: only the login page.
-        self.assertEqual({r.path for r in self.service.requests()}, {"/act/wd/main/index/277"})
+        self.assertEqual(launcher_proc.wait(timeout=40), 0)
+        self.assertEqual(harness.probe("gone", background["hwnd"], "--timeout", 10000)[0], 0)
 
     def test_gmhall_moves_into_the_launcher_keeps_favourites_and_ends_with_it(self):
+        self.start_stand_in_launcher()
         game = self.start(harness.EXE, "/gmhall", "/%d" % self.launcher)
         [announced] = self.wait_for_log(lambda line: line.startswith("user2 "))
         _, frame, is_hall = announced.split()
