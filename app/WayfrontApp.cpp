@@ -18,7 +18,13 @@
 #include "launcher/Wayfront3Dlg.h"
 #include "maintenance/CacheClear.h"
 #include "online/UpdateCheck.h"
+#include "framework/FrameWnd.h"
+#include "framework/OleInit.h"
 #include "skin/MessageBox.h"
+#include "web/GameProcess.h"
+#include "web/GmWndView.h"
+#include "web/LoginBkDlg.h"
+#include "web/MainFrame.h"
 
 HWND g_hLauncherWnd = nullptr;
 int g_nLauncherTabs = 0;
@@ -139,10 +145,48 @@ BOOL CWayfront3App::InitInstance() {
     case vorn::MODE_UPDATE:
         RunLauncherWindow();
         return FALSE;
+    case vorn::MODE_NEWGM:
+    case vorn::MODE_GMHALL:
+        return StartGameWindow(mode);
     default:
-        // The game-window roles are not part of this build yet: they end quietly.
         return FALSE;
     }
+}
+
+BOOL CWayfront3App::StartGameWindow(int mode) {
+    vorn::GameProcess& process = vorn::GetGameProcess();
+    process.launcherWnd = g_hLauncherWnd;
+    process.launcherTabs = g_nLauncherTabs;
+    process.pageTitle = &m_strPageTitle;
+    process.pageUrl = &m_strPageUrl;
+    process.startProgram = &StartProgramCopy;
+
+    vorn::SetBrowserCacheLimit();
+    if (!AfxOleInit()) {
+        ShowMessage(0, vorn::build::kWindowTitle, L"初始化OLE库失败", nullptr);
+        return FALSE;
+    }
+    if (mode == vorn::MODE_NEWGM) {
+        // Without its launcher a login has nowhere to register its tab.
+        if (!IsWindow(g_hLauncherWnd)) return FALSE;
+        CLoginBkDlg login(CWnd::FromHandle(g_hLauncherWnd), vorn::LoginPageUrl());
+        // Anything but a chosen game (a cancel, or a login that could not even be shown)
+        // tells the launcher the tab is not coming.
+        if (login.DoModal() != IDOK) {
+            PostMessageW(g_hLauncherWnd, WM_SYSCOMMAND, SC_CLOSE, 7261);
+            return FALSE;
+        }
+    }
+    constexpr UINT kGameWindowTemplate = 128;
+    AddDocTemplate(CSingleDocTemplate::New<CGmWndDoc, CMainFrame, CGmWndView>(kGameWindowTemplate));
+    CCommandLineInfo commandLine;
+    ParseCommandLine(commandLine);
+    if (!ProcessShellCommand(commandLine) || m_pMainWnd == nullptr) return FALSE;
+    SetWindowTextW(m_pMainWnd->m_hWnd, vorn::build::kWindowTitle);
+    // The game window shows itself inside the launcher once its page has arrived.
+    ShowWindow(m_pMainWnd->m_hWnd, SW_HIDE);
+    UpdateWindow(m_pMainWnd->m_hWnd);
+    return TRUE;
 }
 
 void CWayfront3App::RunLauncherWindow() {

@@ -37,6 +37,8 @@ public:
     wchar_t m_szUpdKey[64] = {};       // version key the configuration names
 
 private:
+    // The game-window roles: the login (with "/newgm"), then the game frame and its view.
+    BOOL StartGameWindow(int mode);
     // Downloads, verifies and swaps in the new executable, starts it and records the
     // time; TRUE when this process should end.
     bool FinishUpdate();

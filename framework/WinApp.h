@@ -2,7 +2,12 @@
 // The application object: one per process, started by the framework's entry point.
 #include <windows.h>
 
+#include <memory>
+#include <vector>
+
 class CWnd;
+class CSingleDocTemplate;
+class CCommandLineInfo;
 
 class CWinApp {
 public:
@@ -20,12 +25,20 @@ public:
     // Offered every queued message first; the default walks the window objects.
     virtual BOOL PreTranslateMessage(MSG* msg);
 
+    // The single-document start: the application keeps its templates; the command line
+    // (without the program) is parsed into info, which then says what to open.
+    void AddDocTemplate(CSingleDocTemplate* docTemplate);
+    void ParseCommandLine(CCommandLineInfo& info);
+    // FALSE when the document, its frame or its view could not be created.
+    BOOL ProcessShellCommand(CCommandLineInfo& info);
+
     HINSTANCE m_hInstance = nullptr;
     CWnd* m_pMainWnd = nullptr;
     int m_nCmdShow = SW_SHOWNORMAL;
 
 protected:
-    int m_exitCode = 0;  // wParam of the WM_QUIT that ended the loop
+    int m_exitCode = 0;
+    std::vector<std::unique_ptr<CSingleDocTemplate>> m_templates;  // wParam of the WM_QUIT that ended the loop
 };
 
 CWinApp* AfxGetApp();

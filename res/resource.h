@@ -39,4 +39,9 @@
 #define IDB_PNG_PROGRESS_TROUGH 152
 #define IDB_PNG_PROGRESS_FILL 153
 #define IDI_FAVORITE 155
+// The login background and the login page share one empty, hidden pop-up template.
+#define IDD_LOGIN 157
+// The favourites question and its name box.
+#define IDD_FAVORITE 159
+#define IDC_FAVORITE_NAME 1018
 #define IDB_PNG_ADD_ACCOUNT 162

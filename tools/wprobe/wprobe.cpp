@@ -155,7 +155,7 @@ Filter ParseFilter(int argc, wchar_t** argv, int from, DWORD* timeout) {
 }
 
 int Usage() {
-    std::fputs("usage: wprobe find|wait|gone|info|children|send|post|click|clickitem|copydata|sendkey ...\n", stderr);
+    std::fputs("usage: wprobe find|wait|gone|info|children|send|post|click|clickitem|copydata|sendkey|settext|kill ...\n", stderr);
     return 2;
 }
 
@@ -249,6 +249,24 @@ int wmain(int argc, wchar_t** argv) {
         SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, flags);
         SetWindowPos(hwnd, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
         return SetForegroundWindow(hwnd) ? 0 : 1;
+    }
+    if (command == L"settext" && argc >= 5) {
+        HWND item = GetDlgItem(hwnd, static_cast<int>(Number(argv[3])));
+        DWORD_PTR result = 0;
+        if (item == nullptr || !SendMessageTimeoutW(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]), SMTO_NORMAL,
+                                                    10000, &result)) {
+            return 1;
+        }
+        return 0;
+    }
+    if (command == L"kill") {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        if (process == nullptr) return 1;
+        const BOOL ended = TerminateProcess(process, 9) && WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
+        CloseHandle(process);
+        return ended ? 0 : 1;
     }
     if (command == L"sendkey" && argc >= 4) {
         const WPARAM vk = static_cast<WPARAM>(Number(argv[3]));

@@ -1,0 +1,48 @@
+#include "web/EnterGame.h"
+
+#include <shellapi.h>
+
+#include <string>
+
+#include "common/BuildSettings.h"
+#include "common/Locations.h"
+#include "skin/MessageBox.h"
+#include "web/AppCommand.h"
+#include "web/GameProcess.h"
+#include "web/WebText.h"
+
+namespace vorn {
+
+namespace {
+constexpr wchar_t kHallTitle[] = L"VornTessaly游戏大厅";
+constexpr wchar_t kDownloadQuestion[] = L"下载Tessaly登录器，玩游戏更加方便快捷，现在就去下载吧？";
+
+void OpenPage(const std::wstring& page) {
+    ShellExecuteW(nullptr, L"open", page.c_str(), nullptr, nullptr, SW_SHOW);
+}
+}  // namespace
+
+BOOL RunEnterGame(const wchar_t* url) {
+    const EnterGameRequest request = ParseEnterGame(U16View(url), U16View(build::kPartnerHome));
+    if (!request.isCommand) return FALSE;
+    if (!request.carryOut) return TRUE;
+    const std::wstring folder = DataFolderPath();
+    const std::wstring path = folder + L"\\" + WideOf(request.name) + L".exe";
+    if (folder.empty() || path.size() >= MAX_PATH) return TRUE;
+    const GameProcess& process = GetGameProcess();
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        if (process.startProgram != nullptr) process.startProgram(path.c_str());
+        return TRUE;
+    }
+    const std::wstring page = WideOf(request.downloadPage);
+    if (ShowMessage(1, kHallTitle, kDownloadQuestion, process.launcherWnd) == IDOK &&
+        process.showGameDownload != nullptr) {
+        process.showGameDownload(WideOf(request.name).c_str(), process.launcherWnd);
+    } else {
+        // Until the game download dialog is there, "确定" opens the download page too.
+        OpenPage(page);
+    }
+    return TRUE;
+}
+
+}  // namespace vorn

@@ -1,0 +1,19 @@
+#include "web/GameProcess.h"
+
+#include "common/BuildSettings.h"
+
+namespace vorn {
+
+GameProcess& GetGameProcess() {
+    static GameProcess process;
+    return process;
+}
+
+std::wstring LoginPageUrl() { return std::wstring(L"http://") + build::kLoginHost + L"/act/wd/main/index/277"; }
+
+std::wstring GameHallUrl() { return std::wstring(L"http://") + build::kServiceHost + L"/webgame.htm"; }
+
+}  // namespace vorn
+
+std::wstring g_strGameUrl = vorn::GameHallUrl();
+CGmWndView* g_pGameView = nullptr;

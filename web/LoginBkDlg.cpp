@@ -1,0 +1,144 @@
+#include "web/LoginBkDlg.h"
+
+// clang-format off
+#include <objidl.h>
+#include <gdiplus.h>
+// clang-format on
+
+#include <algorithm>
+
+#include "common/BuildSettings.h"
+#include "skin/SkinImage.h"
+
+namespace gp = Gdiplus::DllExports;
+
+namespace {
+constexpr UINT kLoginTemplate = 157;
+constexpr UINT kBackgroundPicture = 129;
+}  // namespace
+
+CLoginBkDlg::CLoginBkDlg(CWnd* parent, const std::wstring& loginUrl)
+    : CDialog(kLoginTemplate, parent), m_dlgLogin(loginUrl) {}
+
+CLoginBkDlg::~CLoginBkDlg() {
+    if (m_pBkImage != nullptr) gp::GdipDisposeImage(m_pBkImage);
+}
+
+BOOL CLoginBkDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    SetWindowTextW(m_hWnd, vorn::build::kWindowTitle);
+    if (m_pBkImage != nullptr) gp::GdipDisposeImage(m_pBkImage);
+    m_pBkImage = LoadPngResourceImage(AfxGetInstanceHandle(), kBackgroundPicture);
+    m_nBkWidth = m_nBkHeight = 0;
+    if (m_pBkImage != nullptr) {
+        gp::GdipGetImageWidth(m_pBkImage, &m_nBkWidth);
+        gp::GdipGetImageHeight(m_pBkImage, &m_nBkHeight);
+    }
+    PlaceOverOwner();
+    PaintLayered();
+    m_dlgLogin.Create(kLoginTemplate, this);
+    SetWindowLongW(m_hWnd, GWL_STYLE, GetWindowLongW(m_hWnd, GWL_STYLE) | WS_MINIMIZEBOX);
+    return FALSE;
+}
+
+void CLoginBkDlg::PlaceOverOwner() {
+    // A modal dialog that has not placed itself is centred over its owner, as the
+    // system's modal boxes are, and kept on the screen; the picture decides the size. An
+    // owner too small to centre over (the launcher keeps itself at one pixel until its
+    // first game arrives), hidden or minimised leaves the screen's work area to centre on.
+    const int width = static_cast<int>(m_nBkWidth);
+    const int height = static_cast<int>(m_nBkHeight);
+    if (width == 0 || height == 0) return;
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT area = work;
+    HWND owner = GetWindow(m_hWnd, GW_OWNER);
+    RECT ownerRect{};
+    if (owner != nullptr && IsWindowVisible(owner) && !IsIconic(owner) && GetWindowRect(owner, &ownerRect) &&
+        ownerRect.right - ownerRect.left >= width && ownerRect.bottom - ownerRect.top >= height) {
+        area = ownerRect;
+    }
+    int x = area.left + (area.right - area.left - width) / 2;
+    int y = area.top + (area.bottom - area.top - height) / 2;
+    x = std::max(static_cast<int>(work.left), std::min(x, static_cast<int>(work.right) - width));
+    y = std::max(static_cast<int>(work.top), std::min(y, static_cast<int>(work.bottom) - height));
+    SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CLoginBkDlg::PaintLayered() {
+    if (m_pBkImage == nullptr || m_nBkWidth == 0 || m_nBkHeight == 0) return;
+    const int width = static_cast<int>(m_nBkWidth);
+    const int height = static_cast<int>(m_nBkHeight);
+    HDC windowDc = GetDC(m_hWnd);
+    HDC memoryDc = CreateCompatibleDC(windowDc);
+    // A 32-bit top-down section: GDI+ draws premultiplied alpha straight into its bits,
+    // which is what the layered window blends with.
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP section = CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (section != nullptr && bits != nullptr) {
+        HGDIOBJ old = SelectObject(memoryDc, section);
+        Gdiplus::GpBitmap* canvas = nullptr;
+        if (gp::GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppPARGB, static_cast<BYTE*>(bits),
+                                          &canvas) == Gdiplus::Ok) {
+            Gdiplus::GpGraphics* graphics = nullptr;
+            if (gp::GdipGetImageGraphicsContext(canvas, &graphics) == Gdiplus::Ok) {
+                gp::GdipDrawImageRectI(graphics, m_pBkImage, 0, 0, width, height);
+                gp::GdipDeleteGraphics(graphics);
+            }
+            gp::GdipDisposeImage(canvas);
+        }
+        const LONG exStyle = GetWindowLongW(m_hWnd, GWL_EXSTYLE);
+        if ((exStyle & WS_EX_LAYERED) == 0) SetWindowLongW(m_hWnd, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+        RECT window{};
+        GetWindowRect(m_hWnd, &window);
+        POINT destination{window.left, window.top};
+        SIZE size{width, height};
+        POINT source{0, 0};
+        BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        UpdateLayeredWindow(m_hWnd, windowDc, &destination, &size, memoryDc, &source, 0xFFFFFFFF, &blend, ULW_ALPHA);
+        SelectObject(memoryDc, old);
+    }
+    if (section != nullptr) DeleteObject(section);
+    DeleteDC(memoryDc);
+    ReleaseDC(m_hWnd, windowDc);
+}
+
+BOOL CLoginBkDlg::PreTranslateMessage(MSG* msg) {
+    if (msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN) return TRUE;
+    return CDialog::PreTranslateMessage(msg);
+}
+
+LRESULT CLoginBkDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_LBUTTONDOWN: {
+        const LRESULT result = CDialog::WindowProc(msg, wParam, lParam);
+        // Pressing on the visible frame drags the window.
+        POINT cursor{};
+        GetCursorPos(&cursor);
+        SendMessageW(m_hWnd, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(cursor.x, cursor.y));
+        return result;
+    }
+    case WM_WINDOWPOSCHANGED: {
+        const LRESULT result = CDialog::WindowProc(msg, wParam, lParam);
+        // The page follows every move and has the background's size. The rectangle, not
+        // the message's position, is read: a change of z-order alone carries no position.
+        if (m_dlgLogin.m_hWnd != nullptr && IsWindow(m_dlgLogin.m_hWnd)) {
+            RECT window{};
+            GetWindowRect(m_hWnd, &window);
+            MoveWindow(m_dlgLogin.m_hWnd, window.left, window.top, window.right - window.left,
+                       window.bottom - window.top, TRUE);
+        }
+        return result;
+    }
+    default:
+        break;
+    }
+    return CDialog::WindowProc(msg, wParam, lParam);
+}

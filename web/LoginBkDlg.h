@@ -1,0 +1,33 @@
+#pragma once
+// The login background: a modal window drawn entirely from a picture with per-pixel
+// transparency (frame, shadow, rounded corners). It owns the modal loop whose result is
+// the login's result, and the login page lies over it and follows it.
+#include <string>
+
+#include "framework/Dialog.h"
+#include "web/LoginDlg.h"
+
+namespace Gdiplus {
+class GpImage;
+}  // namespace Gdiplus
+
+class CLoginBkDlg : public CDialog {
+public:
+    // parent: the launcher's window (usually a temporary object of another process).
+    explicit CLoginBkDlg(CWnd* parent, const std::wstring& loginUrl);
+    ~CLoginBkDlg() override;
+
+    Gdiplus::GpImage* m_pBkImage = nullptr;  // the picture, kept while the window lives
+    UINT m_nBkWidth = 0;
+    UINT m_nBkHeight = 0;
+    CLoginDlg m_dlgLogin;
+
+protected:
+    BOOL OnInitDialog() override;
+    BOOL PreTranslateMessage(MSG* msg) override;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void PlaceOverOwner();
+    void PaintLayered();
+};
