@@ -21,6 +21,7 @@
 #include "framework/FrameWnd.h"
 #include "framework/OleInit.h"
 #include "skin/MessageBox.h"
+#include "online/DownGameDlg.h"
 #include "web/GameProcess.h"
 #include "web/GmWndView.h"
 #include "web/LoginBkDlg.h"
@@ -160,6 +161,10 @@ BOOL CWayfront3App::StartGameWindow(int mode) {
     process.pageTitle = &m_strPageTitle;
     process.pageUrl = &m_strPageUrl;
     process.startProgram = &StartProgramCopy;
+    process.showGameDownload = [](const wchar_t* name, HWND owner) {
+        CDownGameDlg dialog(name != nullptr ? name : L"", CWnd::FromHandle(owner), &StartProgramCopy);
+        dialog.DoModal();
+    };
 
     vorn::SetBrowserCacheLimit();
     if (!AfxOleInit()) {

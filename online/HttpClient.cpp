@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -82,7 +83,8 @@ bool ReadIntoFile(const HttpGetRequest& req, Transfer& transfer, DWORD announced
         // that progress keeps moving and a cancel is not held up by a half-filled block.
         DWORD waiting = 0;
         if (!InternetQueryDataAvailable(request, &waiting, 0, 0)) break;
-        const DWORD want = waiting > 0 && waiting < kSlowLineBytes ? waiting : static_cast<DWORD>(block.size());
+        const DWORD blockBytes = static_cast<DWORD>(block.size());
+        const DWORD want = waiting > 0 && waiting < kSlowLineBytes ? std::min(waiting, blockBytes) : blockBytes;
         DWORD got = 0;
         if (!InternetReadFile(request, block.data(), want, &got)) break;
         FILE* out = transfer.handles().file.load();

@@ -39,7 +39,7 @@ BOOL RunEnterGame(const wchar_t* url) {
         process.showGameDownload != nullptr) {
         process.showGameDownload(WideOf(request.name).c_str(), process.launcherWnd);
     } else {
-        // Until the game download dialog is there, "确定" opens the download page too.
+        // "取消" or the close button: the page in the player's own browser.
         OpenPage(page);
     }
     return TRUE;
