@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/StartProcess.h"
 #include "common/BuildSettings.h"
 #include "app/CounterPing.h"
 #include "app/CrashDump.h"
@@ -68,19 +69,7 @@ int GetRunMode() {
 BOOL StartProgramCopy(const wchar_t* path) {
     std::wstring program = path != nullptr ? std::wstring(path) : vorn::GetModulePath(nullptr);
     if (program.empty()) return FALSE;
-    std::wstring commandLine = vorn::ToWide(vorn::QuotedProgramPath(vorn::ToU16(program)));
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, IDLE_PRIORITY_CLASS, nullptr,
-                        nullptr, &startup, &process)) {
-        return FALSE;
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return TRUE;
+    return vorn::StartProcess(nullptr, vorn::ToWide(vorn::QuotedProgramPath(vorn::ToU16(program))), nullptr);
 }
 
 CWayfront3App::CWayfront3App() = default;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "common/StartProcess.h"
 #include "common/BuildSettings.h"
 #include "common/ModulePath.h"
 #include "common/PathRules.h"
@@ -54,27 +55,6 @@ const wchar_t* const kTitle = vorn::build::kWindowTitle;
 BOOL g_bShownMute = TRUE;
 
 RECT ToRECT(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
-
-// Starts a program with the command line, idle priority, shown normally. The process
-// handle when wanted (the caller closes it), else closed at once. FALSE on failure.
-BOOL StartProcess(const wchar_t* application, std::wstring commandLine, HANDLE* process) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(application, commandLine.data(), nullptr, nullptr, FALSE, IDLE_PRIORITY_CLASS, nullptr,
-                        nullptr, &startup, &info)) {
-        return FALSE;
-    }
-    CloseHandle(info.hThread);
-    if (process != nullptr) {
-        *process = info.hProcess;
-    } else {
-        CloseHandle(info.hProcess);
-    }
-    return TRUE;
-}
 
 // The program a game process runs: this one. Test builds may put a protocol-speaking
 // stand-in in its place (the command line stays the one this program builds).
@@ -215,7 +195,7 @@ void CWayfront3Dlg::StartTabProcess() {
     const auto handle = static_cast<std::int32_t>(reinterpret_cast<INT_PTR>(m_hWnd));
     std::wstring commandLine = vorn::ToWide(TabProcessCommandLine(vorn::ToU16(self), handle, TabCount()));
     HANDLE process = nullptr;
-    if (!StartProcess(TabProgramOverride(), commandLine, &process)) return;
+    if (!vorn::StartProcess(TabProgramOverride(), commandLine, &process)) return;
     if (m_hPendingChild != nullptr) CloseHandle(m_hPendingChild);
     m_hPendingChild = process;
     // A second handle to the same process, for knowing who registers a title.
@@ -228,14 +208,14 @@ void CWayfront3Dlg::StartTabProcess() {
 void CWayfront3Dlg::StartUpdater() {
     const std::wstring self = vorn::GetModulePath(nullptr);
     if (self.empty()) return;
-    StartProcess(nullptr, vorn::ToWide(UpdaterCommandLine(vorn::ToU16(self))), nullptr);
+    vorn::StartProcess(nullptr, vorn::ToWide(UpdaterCommandLine(vorn::ToU16(self))), nullptr);
 }
 
 void CWayfront3Dlg::StartNewLauncher() {
     const std::wstring self = vorn::GetModulePath(nullptr);
     if (self.empty()) return;
     // No switches: the new instance chooses its role as a launcher started by the player.
-    StartProcess(nullptr, vorn::ToWide(vorn::QuotedProgramPath(vorn::ToU16(self))), nullptr);
+    vorn::StartProcess(nullptr, vorn::ToWide(vorn::QuotedProgramPath(vorn::ToU16(self))), nullptr);
 }
 
 void CWayfront3Dlg::BringToFront() {
