@@ -119,7 +119,10 @@ def _notice(svc, head, body):
 
 def _shutdown(svc, head, body):
     stopper = svc.on_shutdown_request or svc.stop
-    threading.Thread(target=stopper, daemon=True).start()
+    # Stopping closes every open connection: give this reply a moment to go out first.
+    timer = threading.Timer(0.2, stopper)
+    timer.daemon = True
+    timer.start()
     return {"ok": True}
 
 
