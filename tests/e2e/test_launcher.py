@@ -20,6 +20,7 @@ from tools.standin import StandInService
 VK_F2, VK_F5 = 0x71, 0x74
 WM_RELOAD_HOT_KEYS, WM_GAME_RELOAD_HOT_KEYS = 0x0404, 0x0407
 YES_NO = ["是", "否"]
+NOTICE_PATH = "/notice/zelqa7.txt"
 
 
 def lparam(x, y):
@@ -122,24 +123,38 @@ class LauncherTests(harness.WineTestCase):
         self.login(second, "二区 李四")
         self.assertFalse(self.frame_state(first)["visible"])
 
-        # A process that registers a title (as the login page does, naming no window) and
-        # dies leaves nothing behind: the account can log in again.
+        # A login killed after registering its title, while its dialog holds the launcher
+        # disabled, leaves nothing behind: the launcher is enabled again and the account
+        # can log in again.
         harness.probe("post", main, WM_ADD_ACCOUNT_ANSWER, 1, 0)
         doomed = self.rig.new_child()
+        doomed.command("hold")
+        wait_until(lambda: not info(main)["enabled"], what="the launcher held by the login")
         self.assertTrue(doomed.register("register", "三区 王五"))
-        doomed.command("exit")
-        self.assertTrue(doomed.gone())
+        self.assertEqual(harness.probe("kill", doomed.control)[0], 0)
+        wait_until(lambda: info(main)["enabled"], what="the launcher given back")
         harness.probe("post", main, WM_ADD_ACCOUNT_ANSWER, 1, 0)
-        third = self.rig.new_child()
-        self.assertTrue(third.cmdline.endswith(" /2"))
-        self.login(third, "三区 王五")
-        tabs = [first, second, third]
+        crashing = self.rig.new_child()
+        self.assertTrue(crashing.cmdline.endswith(" /2"))
+        self.login(crashing, "三区 王五")
 
         # A fourth is refused with a message, and nothing starts.
         harness.probe("post", main, WM_ADD_ACCOUNT_ANSWER, 1, 0)
         box = answer_box(main, ["确定"], 5000)
         self.assertEqual(box["owner"], main)
         self.assertTrue(self.rig.no_new_child())
+
+        # A tab's process that crashes takes its tab with it: the tab before it is shown,
+        # the next game process counts two tabs, and the account logs in again.
+        self.assertEqual(harness.probe("kill", crashing.control)[0], 0)
+        wait_until(lambda: self.visible_frames([first, second]) == [second], what="the tab before shown")
+        self.assert_placed(main, second)
+        harness.probe("post", main, WM_ADD_ACCOUNT_ANSWER, 1, 0)
+        third = self.rig.new_child()
+        self.assertTrue(third.cmdline.endswith(" /2"))
+        self.login(third, "三区 王五")
+        tabs = [first, second, third]
+        self.assertIsNone(launcher_proc.poll())
 
         # The window-switch key cycles; a key the program marked as its own does not.
         self.assertEqual(self.visible_frames(tabs), [third])
@@ -227,6 +242,19 @@ class LauncherTests(harness.WineTestCase):
         self.assertTrue(other.gone())
         self.assertEqual(harness.probe("gone", other.launcher, "--timeout", 15000)[0], 0)
 
+        # A burst of "new window" answers from another process starts one launcher, not
+        # five; its first login, killed while it holds that launcher, ends it quietly.
+        first.command("answers 0 5")
+        burst = self.rig.new_child(timeout=60)
+        self.assertNotIn(burst.launcher, (main, other.launcher))
+        self.assertTrue(self.rig.no_new_child())
+        self.assertEqual(len(launcher_windows()), 2)
+        burst.command("hold")
+        wait_until(lambda: not info(burst.launcher)["enabled"], what="the new launcher held by its login")
+        self.assertEqual(harness.probe("kill", burst.control)[0], 0)
+        self.assertEqual(harness.probe("gone", burst.launcher, "--timeout", 15000)[0], 0)
+        self.assertEqual(boxes_of(main), [])
+
         # A cancelled first login ends the launcher quietly.
         first.command("cancel")
         self.assertEqual(launcher_proc.wait(timeout=30), 0)
@@ -260,6 +288,8 @@ class LauncherTests(harness.WineTestCase):
         launcher's low-level hook while a Wine window has the focus), the tray icon's
         callbacks and both menus, chosen with the keyboard."""
         os.remove(os.path.join(harness.prefix_path(*harness.DATA_FOLDER), "Statistic.ini"))  # default keys
+        # The notice is asked for 5 s after the first tab; its answer never comes here.
+        self.service.set_fault(NOTICE_PATH, "slow", delay=300)
         self.rig.start("notepad")
         pad = wait_until(lambda: next(iter(harness.probe("find", "--class", "Notepad", "--visible")[1]), None),
                          timeout=60, what="notepad")["hwnd"]
@@ -279,8 +309,9 @@ class LauncherTests(harness.WineTestCase):
         self.login(second, "二区 李四")
         tabs = [first, second]
 
-        # F10 with the add-account question in front hides the launcher and the question;
-        # F10 typed into another program brings the launcher back.
+        # While the notice request hangs, F10 with the add-account question in front hides
+        # the launcher and the question; F10 typed into another program brings it back.
+        self.assertEqual(len(self.service.wait_for_requests(path=NOTICE_PATH, timeout=30)), 1)
         harness.probe("click", children_by_id(main)[1005]["hwnd"], 20, 8)
         question = wait_until(lambda: next(iter(harness.probe("find", "--title", "登录其他账号", "--visible")[1]),
                                            None), what="the add-account question")["hwnd"]
