@@ -315,7 +315,9 @@ void CPopInfoDlg::OnCancel() {}
 
 void CPopInfoDlg::Close() {
     StopTimers();
-    CDialog::OnCancel();
+    // Hidden for good rather than ended as a dialog: ending a modeless dialog enables its
+    // owner, the launcher, which a login dialog may be holding disabled at that moment.
+    ShowWindow(m_hWnd, SW_HIDE);
 }
 
 void CPopInfoDlg::StopTimers() {

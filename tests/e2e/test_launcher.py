@@ -3,6 +3,7 @@ executable, installed and started from its shortcut, with the test build's stand
 playing each game process (it registers a title, makes a game window, announces it and
 moves it into the launcher, and records what it receives)."""
 import codecs
+import datetime
 import os
 import re
 import shutil
@@ -16,11 +17,13 @@ from tests.e2e.launcher_rig import (
     WM_WINDOW_ARRIVED, LauncherRig, answer_box, boxes_of, children_by_id, choose_in_menu, focus_by_click, info,
     launcher_windows, open_menu, wait_until, xdotool)
 from tools.standin import StandInService
+from tools.standin.formats import notice_line
 
 VK_F2, VK_F5 = 0x71, 0x74
 WM_RELOAD_HOT_KEYS, WM_GAME_RELOAD_HOT_KEYS = 0x0404, 0x0407
 YES_NO = ["是", "否"]
 NOTICE_PATH = "/notice/zelqa7.txt"
+NOTICE_TITLE = "开服公告"
 
 
 def lparam(x, y):
@@ -62,7 +65,19 @@ class LauncherTests(harness.WineTestCase):
         self.assertTrue(child.register("login", title))
         wait_until(lambda: (info(child.frame) or {}).get("visible"), what="the game window")
 
+    def notice_showing(self, main):
+        """The launcher's visible notice pop-up, by the title on its label."""
+        owner = info(main)["pid"]
+        for window in harness.probe("find", "--class", "#32770", "--visible")[1]:
+            label = children_by_id(window["hwnd"]).get(1020) if window["pid"] == owner else None
+            if label and label["title"] == NOTICE_TITLE:
+                return window
+        return None
+
     def test_tabs_from_first_login_to_exit(self):
+        line = notice_line("n1", datetime.date.today().isoformat(), NOTICE_TITLE, self.service.url("/news.htm"),
+                           "维护公告", "", 0)
+        self.service.set_notice(line)
         launcher_proc = self.rig.start(INSTALLED_EXE, "/Zelqa7D")
         first = self.rig.new_child(timeout=60)
         main = first.launcher
@@ -89,6 +104,11 @@ class LauncherTests(harness.WineTestCase):
         work = info(main)["rect"]
         self.assertGreater(work[2] - work[0], 600)  # maximised onto the work area
         self.assertEqual(first.wait_event("sound"), ["0"])  # the 400 ms sound push runs
+        # The notice, fetched away from the window a little after the first tab, shows once
+        # its line is there, and is stored as the last one shown.
+        self.assertIsNotNone(wait_until(lambda: self.notice_showing(main), timeout=30, what="the notice"))
+        stored = harness.read_ini(os.path.join(harness.prefix_path(*harness.DATA_FOLDER), "Statistic.ini"))
+        self.assertEqual((stored["PopInfo"], stored["PopEnable"]), (line, "1"))
 
         # Announcements the launcher must not follow: the same window again, itself, a
         # handle that names no window. Each would otherwise become a tab (tab count 2).
@@ -377,6 +397,17 @@ class LauncherTests(harness.WineTestCase):
         choose_in_menu(*[VK_DOWN] * 4)
         self.assertGreater(self.box_width(main), failed)
         self.assertIsNone(launcher_proc.poll())
+        # A check whose answer hangs leaves the window free: the tray icon hides and
+        # restores it meanwhile.
+        self.service.set_fault("/update/ConfigZelqa7.htm", "slow", delay=300)
+        asked = len(self.service.wait_for_requests(path="/update/ConfigZelqa7.htm", count=0, timeout=0))
+        harness.probe("clickitem", main, 1003)
+        choose_in_menu(*[VK_DOWN] * 4)
+        self.service.wait_for_requests(path="/update/ConfigZelqa7.htm", count=asked + 1, timeout=30)
+        harness.probe("post", main, WM_TRAY_CALLBACK, 1, WM_LBUTTONUP)
+        wait_until(lambda: not info(main)["visible"], what="hidden while the check hangs")
+        harness.probe("post", main, WM_TRAY_CALLBACK, 1, WM_LBUTTONUP)
+        wait_until(lambda: info(main)["visible"], what="restored while the check hangs")
 
         # "设置..." opens the settings dialog; the boss key ends it unsaved with the rest.
         harness.probe("clickitem", main, 1003)

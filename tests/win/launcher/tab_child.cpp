@@ -54,10 +54,12 @@ void Record(const std::wstring& line) {
 std::wstring Number(long long value) { return std::to_wstring(value); }
 long long HandleValue(HWND hwnd) { return static_cast<long long>(reinterpret_cast<INT_PTR>(hwnd)); }
 
-LRESULT SendTitle(const std::wstring& title, HWND namedSender) {
+// As the login does: wParam 0, so that the launcher pairs the title with its only game
+// process still logging in.
+LRESULT SendTitle(const std::wstring& title) {
     COPYDATASTRUCT data{0, static_cast<DWORD>((title.size() + 1) * sizeof(wchar_t)), const_cast<wchar_t*>(title.c_str())};
     DWORD_PTR reply = 0;
-    SendMessageTimeoutW(g_launcher, WM_COPYDATA, reinterpret_cast<WPARAM>(namedSender), reinterpret_cast<LPARAM>(&data),
+    SendMessageTimeoutW(g_launcher, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
                         SMTO_NORMAL, 10000, &reply);
     Record(L"copydata " + title + L" " + Number(static_cast<long long>(reply)));
     return static_cast<LRESULT>(reply);
@@ -102,13 +104,13 @@ void Command(const std::wstring& text) {
         g_holding = true;
         EnableWindow(g_launcher, FALSE);
     } else if (verb == L"login") {
-        if (SendTitle(argument, nullptr)) {
+        if (SendTitle(argument)) {
             if (g_holding) EnableWindow(g_launcher, TRUE);  // the login dialog ends
             g_holding = false;
             CreateFrame(0);
         }
     } else if (verb == L"register") {
-        SendTitle(argument, nullptr);
+        SendTitle(argument);
     } else if (verb == L"frame") {
         CreateFrame(0);
     } else if (verb == L"page") {
