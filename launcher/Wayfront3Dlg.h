@@ -154,6 +154,7 @@ private:
     // window has not arrived.
     vorn::launcher::GameProcesses m_children{vorn::launcher::kMsgChildEnded};
     vorn::launcher::StartGate m_newLauncherGate{1000};  // one new launcher per second at most
+    bool m_bTabLimitShown = false;                      // the "only 3 tabs" box is open
     int m_nLastWidth = 0;
     bool m_bNoticeArmed = false;
     vorn::launcher::BackgroundJob<vorn::NoticeContent> m_noticeJob;

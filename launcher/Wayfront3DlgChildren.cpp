@@ -70,7 +70,11 @@ void CWayfront3Dlg::OnAddAccountAnswer(WPARAM newTab) {
     // a player answering the question could.
     if (newTab == 1) {
         if (TabCount() >= kMaxTabs) {
+            // One box at a time: each would otherwise open inside the last one's loop.
+            if (m_bTabLimitShown) return;
+            m_bTabLimitShown = true;
             ShowMessage(0, kTitle, L"当前窗体只支持3个游戏页", m_hWnd);
+            m_bTabLimitShown = false;
         } else if (m_children.CountLoggingIn() < kMaxTabs) {
             StartTabProcess();
         }
