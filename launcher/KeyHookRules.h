@@ -12,6 +12,11 @@ enum class HookAction {
     kToggleSound,  // the sound key
 };
 
+// Whether a key event can be the boss or the sound key at all, judged without the
+// modifiers: every other key of the desktop is handed on without asking the system for
+// the modifier state, which costs a round trip per key on some systems.
+bool MayBeHotKey(int tabCount, unsigned message, int vkCode, const HotKey& bossKey, const HotKey& soundKey);
+
 // message: WM_KEYDOWN, WM_SYSKEYDOWN or a release; only presses count (repeats included).
 // The keys are dead while the launcher has no tab (only a login is showing). A combination
 // that is both keys acts as the boss key.

@@ -15,5 +15,12 @@ inline constexpr UINT kMsgGameReloadHotKeys = WM_USER + 7;
 // Posted by the cache-clearing thread to the window that started it: wParam 1 when
 // everything was removed, 0 when something stayed.
 inline constexpr UINT kMsgCacheCleared = WM_APP + 1;
+// Posted by the wait on a game process when it ends: wParam the process's serial number.
+inline constexpr UINT kMsgChildEnded = WM_APP + 2;
+// Posted by the keyboard hook: wParam what the key asks for (a HookAction).
+inline constexpr UINT kMsgHotKey = WM_APP + 3;
+// Posted by the worker threads when their answer is ready: wParam the job's number.
+inline constexpr UINT kMsgNoticeReady = WM_APP + 4;
+inline constexpr UINT kMsgUpdateChecked = WM_APP + 5;
 
 }  // namespace vorn::launcher

@@ -9,13 +9,14 @@ std::optional<std::u16string> ReadCopyDataTitle(const void* data, std::size_t by
     if (data == nullptr || bytes == 0 || bytes % sizeof(char16_t) != 0) return std::nullopt;
     const auto* raw = static_cast<const unsigned char*>(data);
     std::u16string title;
-    for (std::size_t at = 0; at < bytes; at += sizeof(char16_t)) {
+    const std::size_t limit = std::min(bytes, (kMaxTitleChars + 1) * sizeof(char16_t));
+    for (std::size_t at = 0; at < limit; at += sizeof(char16_t)) {
         char16_t unit;
         std::memcpy(&unit, raw + at, sizeof unit);  // the data need not be aligned
         if (unit == u'\0') return title;
         title.push_back(unit);
     }
-    return std::nullopt;  // no terminator within the data
+    return std::nullopt;  // no terminator within the data, or too long a title
 }
 
 ProcessId TitleSender(ProcessId fromSenderWindow, const std::vector<ProcessId>& processesLoggingIn) {
@@ -24,7 +25,7 @@ ProcessId TitleSender(ProcessId fromSenderWindow, const std::vector<ProcessId>& 
 }
 
 bool PendingTitles::Register(std::u16string title, ProcessId sender, const std::vector<std::u16string>& tabTitles) {
-    if (Contains(title) || std::find(tabTitles.begin(), tabTitles.end(), title) != tabTitles.end()) return false;
+    if (m_entries.size() >= kMaxPendingTitles || Contains(title) || std::find(tabTitles.begin(), tabTitles.end(), title) != tabTitles.end()) return false;
     m_entries.push_back({std::move(title), sender});
     return true;
 }

@@ -15,9 +15,14 @@ namespace vorn::launcher {
 using ProcessId = unsigned long;  // 0: sender not known
 inline constexpr ProcessId kUnknownProcess = 0;
 
+// Titles come from other processes: longer ones, and more waiting for their windows than
+// any player can be logging in at once, are refused rather than kept.
+inline constexpr std::size_t kMaxTitleChars = 256;
+inline constexpr std::size_t kMaxPendingTitles = 8;
+
 // The title carried by a copy-data message: at most `bytes` bytes are read. Refused
-// (nothing) when there is no data, the size is odd, or no terminating zero lies within it;
-// the title ends at the first zero.
+// (nothing) when there is no data, the size is odd, no terminating zero lies within it,
+// or the title is longer than kMaxTitleChars; the title ends at the first zero.
 std::optional<std::u16string> ReadCopyDataTitle(const void* data, std::size_t bytes);
 
 // The process that sent a title: the one named through the sender's window when it gave
@@ -32,7 +37,7 @@ public:
     };
 
     // Registers a title unless it equals (exactly) one of the tab titles or another
-    // pending one; false when refused.
+    // pending one, or kMaxPendingTitles are pending already; false when refused.
     bool Register(std::u16string title, ProcessId sender, const std::vector<std::u16string>& tabTitles);
 
     // Drops the titles of known processes that have ended; answers those processes.

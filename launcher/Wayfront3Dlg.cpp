@@ -37,9 +37,6 @@ CWayfront3Dlg::CWayfront3Dlg(CWnd* parent) : CDlgEx(kTemplate, parent) {
 CWayfront3Dlg::~CWayfront3Dlg() {
     // A window that ended without ExitLauncher (a failed start) leaves nothing behind.
     RemoveKeyboardHook();
-    if (m_hPendingChild != nullptr) CloseHandle(m_hPendingChild);
-    for (auto& [pid, handle] : m_titleProcesses) CloseHandle(handle);
-    for (HANDLE child : m_childrenLoggingIn) CloseHandle(child);
     if (m_dlgAddAcc.m_hWnd != nullptr) m_dlgAddAcc.DestroyWindow();
     RemoveTrayIcon();
 }
@@ -99,6 +96,7 @@ BOOL CWayfront3Dlg::OnInitDialog() {
         m_tip.SetDelayTime(TTDT_AUTOMATIC, 500);
     }
 
+    m_children.SetWindow(m_hWnd);
     StartTabProcess();
     LoadHotKeys();
     return TRUE;
@@ -116,11 +114,12 @@ void CWayfront3Dlg::BringToFront() {
 }
 
 void CWayfront3Dlg::ExitLauncher() {
-    if (m_hPendingChild != nullptr) {
-        TerminateProcess(m_hPendingChild, 0);
-        CloseHandle(m_hPendingChild);
-        m_hPendingChild = nullptr;
-    }
+    // A login still in progress is killed; the other game processes end with their windows.
+    m_children.TerminatePending();
+    m_children.Clear();
+    // Answers still on their way find nothing to act on.
+    m_noticeJob.Abandon();
+    m_updateJob.Abandon();
     RemoveKeyboardHook();
     for (HWND window : m_arrTabWnd) {
         SetParent(window, nullptr);
@@ -184,6 +183,15 @@ void CWayfront3Dlg::PushSoundState() {
         if (strip != nullptr) DeleteObject(strip);
         if (m_btnSound.m_hWnd != nullptr) InvalidateRect(m_btnSound.m_hWnd, nullptr, FALSE);
     }
+}
+
+void CWayfront3Dlg::FetchNoticeLater() {
+    m_noticeJob.Start(m_hWnd, kMsgNoticeReady, [] { return vorn::FetchNotice(); });
+}
+
+void CWayfront3Dlg::OnNoticeReady(WPARAM job) {
+    auto notice = m_noticeJob.Take(job);
+    if (notice && notice->show) m_dlgNotice.CreateAndShow(std::move(*notice));
 }
 
 void CWayfront3Dlg::PaintWindow(HDC target) {
@@ -319,7 +327,7 @@ LRESULT CWayfront3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             PushSoundState();
         } else if (wParam == kNoticeTimer) {
             KillTimer(m_hWnd, kNoticeTimer);
-            m_dlgNotice.CreateAndShow();
+            FetchNoticeLater();
             return 0;
         }
         break;
@@ -349,6 +357,18 @@ LRESULT CWayfront3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case kMsgShowTrayMenu:
         ShowTrayMenu();
+        return 0;
+    case kMsgNoticeReady:
+        OnNoticeReady(wParam);
+        return 0;
+    case kMsgUpdateChecked:
+        OnUpdateChecked(wParam);
+        return 0;
+    case kMsgHotKey:
+        OnHotKey(wParam);
+        return 0;
+    case kMsgChildEnded:
+        OnChildEnded(static_cast<unsigned>(wParam));
         return 0;
     case kMsgCacheCleared:
         OnCacheCleared(wParam);

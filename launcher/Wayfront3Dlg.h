@@ -20,7 +20,11 @@
 #include "framework/GdiObject.h"
 #include "framework/ImageList.h"
 #include "framework/ToolTipCtrl.h"
+#include "hotkeys/HotKeyFormat.h"
 #include "launcher/AddAccDlg.h"
+#include "launcher/BackgroundJob.h"
+#include "launcher/GameProcesses.h"
+#include "launcher/LauncherMessages.h"
 #include "launcher/TabStrip.h"
 #include "launcher/TabTitles.h"
 #include "skin/BtnEx.h"
@@ -56,6 +60,9 @@ private:
     void PaintWindow(HDC target);
     void OnSize(int cx, int cy);
     void PushSoundState();
+    // The notice is fetched on a worker when its timer fires and shown when it is there.
+    void FetchNoticeLater();
+    void OnNoticeReady(WPARAM job);
 
     // --- tab strip and tabs (Wayfront3DlgTabs.cpp)
     int TabCount() const { return static_cast<int>(m_arrTabWnd.size()); }
@@ -63,6 +70,8 @@ private:
     void ShowTab(HWND window);
     void NextTab();
     void CloseTab(int tab);
+    // Takes a tab out of the strip and shows the one that takes its place.
+    void RemoveTab(int tab);
     void SelectTabAt(POINT point);
     // The strip's mouse forms; TRUE when the point was in the band and the message is done.
     BOOL OnStripButton(UINT msg, POINT client);
@@ -84,11 +93,12 @@ private:
     bool IsAcceptableArrival(HWND window) const;
     void ShowAddAccountQuestion();
     void OnAddAccountAnswer(WPARAM newTab);
-    // Titles registered by game processes whose windows have not arrived yet, with the
-    // processes that registered them (watched, so that a process's death frees its title).
+    // Titles registered by game processes whose windows have not arrived yet are paired
+    // with the processes that sent them; a process's end frees its titles.
     void DropEndedTitles();
-    void ReleaseTitleProcess(vorn::launcher::ProcessId process);
-    std::vector<vorn::launcher::ProcessId> ProcessesLoggingIn();
+    // A game process ended on its own: its tab goes, or a login's hold on the window.
+    void OnChildEnded(unsigned serial);
+    vorn::launcher::GameProcess* Hold(vorn::launcher::ProcessId process, vorn::launcher::ChildState state);
 
     // --- tray and menus (Wayfront3DlgTray.cpp)
     void AddTrayIcon();
@@ -96,20 +106,21 @@ private:
     void ShowSystemMenu();
     void ShowTrayMenu();
     void RunMenuCommand(int command);
+    // The "更新" check runs on a worker; its answer comes as kMsgUpdateChecked.
     void CheckForUpdateNow();
+    void OnUpdateChecked(WPARAM job);
     void ClearCache();
     void OnCacheCleared(WPARAM everythingRemoved);
     void OpenSettings();
 
     // --- keyboard hook and hot keys (Wayfront3DlgKeys.cpp)
-    // The global low-level keyboard hook. Every key goes on to the next hook: the
-    // launcher never swallows a keystroke.
-    static LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam);
     void InstallKeyboardHook();
     void RemoveKeyboardHook();
     // Reads the three hot keys and tells the game windows to do the same.
     void LoadHotKeys();
     void ToggleSound() { m_bMute = !m_bMute; }
+    // What the hook posted about a key.
+    void OnHotKey(WPARAM action);
     bool HandleQueuedRule(MSG* msg, bool* consumed);
 
     HICON m_hIcon = nullptr;
@@ -122,7 +133,6 @@ private:
     CPopInfoDlg m_dlgNotice;
     OSVERSIONINFOW m_osvi{};
     HWND m_hPageWnd = nullptr;              // a game window that asked not to be a tab
-    HANDLE m_hPendingChild = nullptr;       // the last game process started, until a window arrives
     std::vector<HWND> m_arrTabWnd;          // tab windows, in tab order
     std::vector<std::wstring> m_arrTabTitle;
     CImageList m_imgTabs;
@@ -137,12 +147,22 @@ private:
     // The settings dialog opened from a menu, while it is open: the boss key dismisses it,
     // and a second "设置..." brings it forward instead of opening another.
     CSettingDlg* m_pOpenSettingsDlg = nullptr;
+    vorn::HotKey m_switchKey;  // the window-switch key, as last loaded (the hook keeps the other two)
 
     vorn::launcher::PendingTitles m_pendingTitles;
-    std::vector<std::pair<vorn::launcher::ProcessId, HANDLE>> m_titleProcesses;
-    std::vector<HANDLE> m_childrenLoggingIn;  // started game processes whose window has not come
+    // Every game process the window knows of; the pending one is the last started whose
+    // window has not arrived.
+    vorn::launcher::GameProcesses m_children{vorn::launcher::kMsgChildEnded};
+    vorn::launcher::StartGate m_newLauncherGate{1000};  // one new launcher per second at most
+    bool m_bTabLimitShown = false;                      // the "only 3 tabs" box is open
     int m_nLastWidth = 0;
     bool m_bNoticeArmed = false;
+    vorn::launcher::BackgroundJob<vorn::NoticeContent> m_noticeJob;
+    struct UpdateAnswer {
+        bool update = false;    // a newer release is published
+        bool compared = false;  // the check got as far as comparing the releases
+    };
+    vorn::launcher::BackgroundJob<UpdateAnswer> m_updateJob;
     bool m_bTrayIcon = false;
     int m_nCacheClearings = 0;  // clearing threads started whose report has not come yet
 };

@@ -28,13 +28,7 @@ const wchar_t* TabProgramOverride() {
     return nullptr;
 }
 
-bool HasEnded(HANDLE process) { return process == nullptr || WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }
-
-ProcessId ProcessOf(HWND window) {
-    DWORD pid = 0;
-    if (window != nullptr && IsWindow(window)) GetWindowThreadProcessId(window, &pid);
-    return pid;
-}
+std::uint64_t Now() { return GetTickCount64(); }
 
 }  // namespace
 
@@ -45,13 +39,7 @@ void CWayfront3Dlg::StartTabProcess() {
     std::wstring commandLine = vorn::ToWide(TabProcessCommandLine(vorn::ToU16(self), handle, TabCount()));
     HANDLE process = nullptr;
     if (!vorn::StartProcess(TabProgramOverride(), commandLine, &process)) return;
-    if (m_hPendingChild != nullptr) CloseHandle(m_hPendingChild);
-    m_hPendingChild = process;
-    // A second handle to the same process, for knowing who registers a title.
-    HANDLE watch = nullptr;
-    if (DuplicateHandle(GetCurrentProcess(), process, GetCurrentProcess(), &watch, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
-        m_childrenLoggingIn.push_back(watch);
-    }
+    m_children.AddStarted(process);
 }
 
 void CWayfront3Dlg::StartUpdater() {
@@ -78,45 +66,53 @@ void CWayfront3Dlg::ShowAddAccountQuestion() {
 }
 
 void CWayfront3Dlg::OnAddAccountAnswer(WPARAM newTab) {
+    // The answer may come from any process: a burst of them starts no more programs than
+    // a player answering the question could.
     if (newTab == 1) {
-        if (TabCount() < kMaxTabs) {
-            StartTabProcess();
-        } else {
+        if (TabCount() >= kMaxTabs) {
+            // One box at a time: each would otherwise open inside the last one's loop.
+            if (m_bTabLimitShown) return;
+            m_bTabLimitShown = true;
             ShowMessage(0, kTitle, L"当前窗体只支持3个游戏页", m_hWnd);
+            m_bTabLimitShown = false;
+        } else if (m_children.CountLoggingIn() < kMaxTabs) {
+            StartTabProcess();
         }
     } else if (newTab == 0) {
-        StartNewLauncher();
+        if (m_newLauncherGate.Allow(Now())) StartNewLauncher();
     }
 }
 
-std::vector<ProcessId> CWayfront3Dlg::ProcessesLoggingIn() {
-    std::erase_if(m_childrenLoggingIn, [](HANDLE child) {
-        if (!HasEnded(child)) return false;
-        CloseHandle(child);
-        return true;
-    });
-    std::vector<ProcessId> pids;
-    for (HANDLE child : m_childrenLoggingIn) pids.push_back(GetProcessId(child));
-    return pids;
-}
-
-void CWayfront3Dlg::ReleaseTitleProcess(ProcessId process) {
-    if (m_pendingTitles.HasProcess(process)) return;
-    std::erase_if(m_titleProcesses, [&](const std::pair<ProcessId, HANDLE>& entry) {
-        if (entry.first != process) return false;
-        CloseHandle(entry.second);
-        return true;
-    });
-}
-
 void CWayfront3Dlg::DropEndedTitles() {
-    const auto ended = m_pendingTitles.DropEnded([&](ProcessId process) {
-        for (const auto& [pid, handle] : m_titleProcesses) {
-            if (pid == process) return HasEnded(handle);
-        }
-        return false;
+    // A title's process that the launcher no longer holds has ended (or its window came).
+    m_pendingTitles.DropEnded([&](ProcessId process) {
+        const GameProcess* held = m_children.FindByPid(process);
+        return held == nullptr || held->HasEnded();
     });
-    for (ProcessId process : ended) ReleaseTitleProcess(process);
+}
+
+void CWayfront3Dlg::OnChildEnded(unsigned serial) {
+    GameProcess* child = m_children.FindBySerial(serial);
+    // Let go of already, or a forged report about a process that still runs.
+    if (child == nullptr || !child->HasEnded()) return;
+    const ChildState state = child->state;
+    const HWND window = child->window;
+    m_children.Forget(*child);
+    DropEndedTitles();
+
+    const auto tab = std::find(m_arrTabWnd.begin(), m_arrTabWnd.end(), window);
+    const bool isTab = state == ChildState::kTab && window != nullptr && tab != m_arrTabWnd.end();
+    const bool isPage = state == ChildState::kPageWindow && window != nullptr && window == m_hPageWnd;
+    const int tabsLeft = TabCount() - (isTab ? 1 : 0);
+    const bool pageLeft = m_hPageWnd != nullptr && !isPage;
+    const ChildEndEffects effects = AfterChildEnded(state, tabsLeft, pageLeft, m_children.CountLoggingIn());
+    if (effects.exitLauncher) {
+        ExitLauncher();
+        return;
+    }
+    if (effects.removeTab && isTab) RemoveTab(static_cast<int>(tab - m_arrTabWnd.begin()));
+    if (effects.forgetPage && isPage) m_hPageWnd = nullptr;
+    if (effects.enableLauncher) EnableWindow(m_hWnd, TRUE);
 }
 
 LRESULT CWayfront3Dlg::OnCopyData(WPARAM wParam, LPARAM lParam) {
@@ -129,21 +125,19 @@ LRESULT CWayfront3Dlg::OnCopyData(WPARAM wParam, LPARAM lParam) {
     // The sender's window, when it names itself in wParam, gives its process.
     const ProcessId fromWindow = ProcessOf(reinterpret_cast<HWND>(wParam));
     ProcessId sender = TitleSender(fromWindow != GetCurrentProcessId() ? fromWindow : kUnknownProcess,
-                                   ProcessesLoggingIn());
-    HANDLE watch = nullptr;
-    const bool watched = std::any_of(m_titleProcesses.begin(), m_titleProcesses.end(),
-                                     [&](const auto& entry) { return entry.first == sender; });
-    if (sender != kUnknownProcess && !watched) {
-        watch = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, sender);
-        if (watch == nullptr) sender = kUnknownProcess;  // cannot be watched: paired by order
-    }
+                                   m_children.LoggingInPids());
     std::vector<std::u16string> tabTitles;
     for (const std::wstring& t : m_arrTabTitle) tabTitles.push_back(vorn::ToU16(t));
+    GameProcess* adopted = nullptr;
+    if (sender != kUnknownProcess && m_children.FindByPid(sender) == nullptr) {
+        // Watched, so that its title goes when it ends; paired by order when it cannot be.
+        adopted = m_children.Adopt(sender, ChildState::kLoggingIn);
+        if (adopted == nullptr) sender = kUnknownProcess;
+    }
     if (!m_pendingTitles.Register(*title, sender, tabTitles)) {
-        if (watch != nullptr) CloseHandle(watch);
+        if (adopted != nullptr) m_children.Forget(*adopted);
         return FALSE;
     }
-    if (watch != nullptr) m_titleProcesses.emplace_back(sender, watch);
     return TRUE;
 }
 
@@ -168,6 +162,7 @@ void CWayfront3Dlg::OnWindowArrived(HWND window, LPARAM isPageWindow) {
     }
     if (isPageWindow != 0) {
         m_hPageWnd = window;
+        if (GameProcess* child = Hold(ProcessOf(window), ChildState::kPageWindow)) child->window = window;
         return;
     }
     ShowTab(nullptr);
@@ -176,21 +171,23 @@ void CWayfront3Dlg::OnWindowArrived(HWND window, LPARAM isPageWindow) {
     const ProcessId process = ProcessOf(window);
     DropEndedTitles();
     const std::u16string title = m_pendingTitles.TakeFor(process);
-    ReleaseTitleProcess(process);
-    std::erase_if(m_childrenLoggingIn, [&](HANDLE child) {
-        if (GetProcessId(child) != process) return false;
-        CloseHandle(child);
-        return true;
-    });
+    if (GameProcess* child = Hold(process, ChildState::kTab)) child->window = window;
 
     m_arrTabWnd.push_back(window);
     m_arrTabTitle.push_back(vorn::ToWide(title));
     m_nCurTab = TabCount() - 1;
-    if (m_hPendingChild != nullptr) CloseHandle(m_hPendingChild);
-    m_hPendingChild = nullptr;
+    m_children.DropPending();
     Repaint(StripRect(TabCount()));
     if (!m_bNoticeArmed) {
         m_bNoticeArmed = true;
         SetTimer(m_hWnd, kNoticeTimer, kNoticeDelayMs, nullptr);
     }
+}
+
+GameProcess* CWayfront3Dlg::Hold(ProcessId process, ChildState state) {
+    // Watched from its window's arrival on, whoever started it.
+    GameProcess* child = m_children.FindByPid(process);
+    if (child == nullptr) return m_children.Adopt(process, state);
+    child->state = state;
+    return child;
 }

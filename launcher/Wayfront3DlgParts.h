@@ -27,6 +27,13 @@ inline const wchar_t* const kTitle = vorn::build::kWindowTitle;
 
 inline RECT ToRECT(const Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
+// The process a window belongs to; 0 when it is no window.
+inline DWORD ProcessOf(HWND window) {
+    DWORD pid = 0;
+    if (window != nullptr && IsWindow(window)) GetWindowThreadProcessId(window, &pid);
+    return pid;
+}
+
 inline HBITMAP LoadPicture(UINT id) { return LoadSkinBitmap(AfxGetInstanceHandle(), id); }
 
 }  // namespace vorn::launcher::window

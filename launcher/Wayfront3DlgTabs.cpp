@@ -77,14 +77,27 @@ void CWayfront3Dlg::CloseTab(int tab) {
         Repaint(TabRect(tab));
         return;
     }
-    tab = static_cast<int>(found - m_arrTabWnd.begin());
-    m_arrTabWnd.erase(found);
-    m_arrTabTitle.erase(m_arrTabTitle.begin() + tab);
-    const int selected = SelectionAfterClose(tab, TabCount());
-    ShowTab(m_arrTabWnd[static_cast<size_t>(selected)]);
-    m_nCurTab = selected;
+    // Its process ends with the window: the launcher no longer watches it.
+    if (GameProcess* child = m_children.FindByPid(ProcessOf(window))) m_children.Forget(*child);
+    RemoveTab(static_cast<int>(found - m_arrTabWnd.begin()));
     SetParent(window, nullptr);
     PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+void CWayfront3Dlg::RemoveTab(int tab) {
+    if (tab < 0 || tab >= TabCount()) return;
+    m_arrTabWnd.erase(m_arrTabWnd.begin() + tab);
+    m_arrTabTitle.erase(m_arrTabTitle.begin() + tab);
+    StripHover hover = Hover();
+    ResetHover(hover);
+    SetHover(hover);
+    if (TabCount() > 0) {
+        const int selected = SelectionAfterClose(tab, TabCount());
+        ShowTab(m_arrTabWnd[static_cast<size_t>(selected)]);
+        m_nCurTab = selected;
+    } else {
+        m_nCurTab = 0;
+    }
     Repaint(StripRectAfterClose(TabCount()));
 }
 

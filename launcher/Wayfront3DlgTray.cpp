@@ -99,14 +99,24 @@ void CWayfront3Dlg::RunMenuCommand(int command) {
 }
 
 void CWayfront3Dlg::CheckForUpdateNow() {
-    wchar_t address[512] = {};
-    bool compared = false;
-    if (vorn::CheckForUpdate(true, vorn::MODE_INSTALLED, address, nullptr, &compared) != 0) {
+    if (m_updateJob.Running()) return;  // the answer of the check under way will come
+    m_updateJob.Start(m_hWnd, kMsgUpdateChecked, [] {
+        wchar_t address[512] = {};
+        UpdateAnswer answer;
+        answer.update = vorn::CheckForUpdate(true, vorn::MODE_INSTALLED, address, nullptr, &answer.compared) != 0;
+        return answer;
+    });
+}
+
+void CWayfront3Dlg::OnUpdateChecked(WPARAM job) {
+    const auto answer = m_updateJob.Take(job);
+    if (!answer) return;
+    if (answer->update) {
         StartUpdater();
         ExitLauncher();
         return;
     }
-    ShowMessage(0, kTitle, vorn::ToWide(std::u16string(NoUpdateText(compared))).c_str(), m_hWnd);
+    ShowMessage(0, kTitle, vorn::ToWide(std::u16string(NoUpdateText(answer->compared))).c_str(), m_hWnd);
 }
 
 void CWayfront3Dlg::ClearCache() {

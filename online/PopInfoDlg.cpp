@@ -90,6 +90,28 @@ void CopyField(wchar_t* out, size_t chars, const std::u16string& field) {
     lstrcpynW(out, vorn::ToWide(field).c_str(), static_cast<int>(chars));
 }
 
+// The picture downloaded into "PopWnd.jpg" as a bitmap owned by the caller; null when it
+// could not be downloaded or read.
+HBITMAP FetchNoticePicture(const wchar_t* url) {
+    const std::wstring picture = vorn::GetModulePath(vorn::settings::kFileNoticePicture);
+    if (picture.empty()) return nullptr;
+    // Into a file of its own first: a failed or short download must neither show an older
+    // notice's picture nor leave half a picture behind.
+    const std::wstring partial = picture + L".part";
+    vorn::HttpGetRequest request;
+    request.url = url;
+    request.requireServiceUrl = true;
+    request.filePath = partial.c_str();
+    request.readSize = 512;
+    if (!vorn::HttpGet(request) ||
+        !MoveFileExW(partial.c_str(), picture.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        DeleteFileW(partial.c_str());
+        return nullptr;
+    }
+    int width = 0, height = 0;
+    return LoadImageFileBitmap(picture.c_str(), width, height);
+}
+
 }  // namespace
 
 namespace vorn {
@@ -125,6 +147,27 @@ BOOL ShouldShowNotice(const wchar_t* text) {
                : FALSE;
 }
 
+NoticeContent FetchNotice() {
+    NoticeContent content;
+    wchar_t text[settings::kNoticeLineChars] = {};
+    if (!FetchNoticeText(text) || !ShouldShowNotice(text)) return content;
+    const auto fields = ParseNoticeLine(ToU16(std::wstring(text)));
+    if (!fields) return content;
+    wchar_t today[64] = {};
+    FormatToday(today);
+    if (IsNoticeExpired(fields->expiry, ToU16(std::wstring(today)))) return content;
+    content.show = true;
+    content.line = text;
+    content.fields = *fields;
+    if (!fields->pictureUrl.empty()) {
+        // The address as the pop-up keeps it (cut to its field's size).
+        wchar_t url[kNoticePictureChars] = {};
+        CopyField(url, std::size(url), fields->pictureUrl);
+        if (HBITMAP picture = FetchNoticePicture(url)) content.picture.reset(picture, &DeleteObject);
+    }
+    return content;
+}
+
 }  // namespace vorn
 
 CPopInfoDlg::CPopInfoDlg() : CDlgEx(vorn::kNoticeTemplate) {}
@@ -135,6 +178,12 @@ CPopInfoDlg::~CPopInfoDlg() {
 
 BOOL CPopInfoDlg::CreateAndShow() {
     if (m_hWnd != nullptr) return FALSE;
+    return CreateAndShow(vorn::FetchNotice());
+}
+
+BOOL CPopInfoDlg::CreateAndShow(vorn::NoticeContent content) {
+    if (m_hWnd != nullptr) return FALSE;
+    m_content = std::move(content);
     if (!Create(vorn::kNoticeTemplate, nullptr)) return FALSE;
     // A notice that was not accepted has hidden itself and is closing.
     RECT placed{};
@@ -152,27 +201,20 @@ void CPopInfoDlg::DoDataExchange(CDataExchange* dx) {
     DDX_Control(dx, kLinkId, m_stcLink);
 }
 
-BOOL CPopInfoDlg::ParseNotice() {
-    wchar_t text[vorn::settings::kNoticeLineChars] = {};
-    if (!vorn::FetchNoticeText(text)) return FALSE;
-    if (!vorn::ShouldShowNotice(text)) return FALSE;
-    const auto fields = vorn::ParseNoticeLine(vorn::ToU16(std::wstring(text)));
-    if (!fields) return FALSE;
-    wchar_t today[64] = {};
-    vorn::FormatToday(today);
-    if (vorn::IsNoticeExpired(fields->expiry, vorn::ToU16(std::wstring(today)))) return FALSE;
+bool CPopInfoDlg::AcceptNotice() {
+    if (!m_content.show) return false;
+    const vorn::NoticeFields& fields = m_content.fields;
+    CopyField(m_szNoticeId, std::size(m_szNoticeId), fields.id);
+    CopyField(m_szExpiry, std::size(m_szExpiry), fields.expiry);
+    CopyField(m_szTitle, std::size(m_szTitle), fields.title);
+    CopyField(m_szLink, std::size(m_szLink), fields.link);
+    CopyField(m_szContent, std::size(m_szContent), fields.content);
+    CopyField(m_szPicUrl, std::size(m_szPicUrl), fields.pictureUrl);
+    m_nRepeat = fields.repeat;
 
-    CopyField(m_szNoticeId, std::size(m_szNoticeId), fields->id);
-    CopyField(m_szExpiry, std::size(m_szExpiry), fields->expiry);
-    CopyField(m_szTitle, std::size(m_szTitle), fields->title);
-    CopyField(m_szLink, std::size(m_szLink), fields->link);
-    CopyField(m_szContent, std::size(m_szContent), fields->content);
-    CopyField(m_szPicUrl, std::size(m_szPicUrl), fields->pictureUrl);
-    m_nRepeat = fields->repeat;
-
-    StoreNoticeValue(vorn::settings::kKeyNoticeLine, text);
+    StoreNoticeValue(vorn::settings::kKeyNoticeLine, m_content.line.c_str());
     StoreNoticeValue(vorn::settings::kKeyNoticeEnabled, L"1");
-    return TRUE;
+    return true;
 }
 
 BOOL CPopInfoDlg::OnInitDialog() {
@@ -180,7 +222,7 @@ BOOL CPopInfoDlg::OnInitDialog() {
     const LONG exStyle = GetWindowLongW(m_hWnd, GWL_EXSTYLE);
     SetWindowLongW(m_hWnd, GWL_EXSTYLE, (exStyle & ~WS_EX_APPWINDOW) | WS_EX_TOOLWINDOW);
 
-    const bool shown = ParseNotice() != FALSE;
+    const bool shown = AcceptNotice();
     if (shown) {
         // Topmost before the skin makes its buttons: a window that already owns a tool tip
         // does not always become topmost afterwards.
@@ -196,6 +238,7 @@ BOOL CPopInfoDlg::OnInitDialog() {
         SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0, SWP_NOZORDER | SWP_HIDEWINDOW | SWP_NOACTIVATE);
         PostMessageW(m_hWnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     }
+    m_content.picture.reset();  // the statics keep copies
     SetTimer(m_hWnd, kShowTimer, kShowMs, nullptr);
     return TRUE;
 }
@@ -227,11 +270,7 @@ void CPopInfoDlg::LayOut() {
     GetClientRect(m_hWnd, &client);
     const int width = client.right, height = client.bottom;
     if (hasPicture && !hasContent) {
-        HBITMAP picture = FetchPicture();
-        if (picture != nullptr) {
-            m_stcContent.SetImage(picture);
-            DeleteObject(picture);
-        }
+        if (m_content.picture != nullptr) m_stcContent.SetImage(static_cast<HBITMAP>(m_content.picture.get()));
         SetLabelText(m_stcContent, L"");
         MakeClickable(m_stcContent, kTextColour);
         m_stcContent.m_bHoverColor = 0;
@@ -239,11 +278,7 @@ void CPopInfoDlg::LayOut() {
         return;
     }
     if (hasPicture) {
-        HBITMAP picture = FetchPicture();
-        if (picture != nullptr) {
-            m_stcPicture.SetImage(picture);
-            DeleteObject(picture);
-        }
+        if (m_content.picture != nullptr) m_stcPicture.SetImage(static_cast<HBITMAP>(m_content.picture.get()));
         SetLabelText(m_stcPicture, L"");
         ShowAt(m_stcPicture, 15, 67, 75, 80);
     }
@@ -274,33 +309,15 @@ void CPopInfoDlg::PlaceTextStatics(bool withPicture, int width) {
     }
 }
 
-HBITMAP CPopInfoDlg::FetchPicture() const {
-    const std::wstring picture = vorn::GetModulePath(vorn::settings::kFileNoticePicture);
-    if (picture.empty()) return nullptr;
-    // Into a file of its own first: a failed or short download must neither show an older
-    // notice's picture nor leave half a picture behind.
-    const std::wstring partial = picture + L".part";
-    vorn::HttpGetRequest request;
-    request.url = m_szPicUrl;
-    request.requireServiceUrl = true;
-    request.filePath = partial.c_str();
-    request.readSize = 512;
-    if (!vorn::HttpGet(request) ||
-        !MoveFileExW(partial.c_str(), picture.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        DeleteFileW(partial.c_str());
-        return nullptr;
-    }
-    int width = 0, height = 0;
-    return LoadImageFileBitmap(picture.c_str(), width, height);
-}
-
 void CPopInfoDlg::OnOK() {}
 
 void CPopInfoDlg::OnCancel() {}
 
 void CPopInfoDlg::Close() {
     StopTimers();
-    CDialog::OnCancel();
+    // Hidden for good rather than ended as a dialog: ending a modeless dialog enables its
+    // owner, the launcher, which a login dialog may be holding disabled at that moment.
+    ShowWindow(m_hWnd, SW_HIDE);
 }
 
 void CPopInfoDlg::StopTimers() {

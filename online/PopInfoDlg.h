@@ -5,6 +5,10 @@
 // executable.
 #include <windows.h>
 
+#include <memory>
+#include <string>
+
+#include "online/NoticeRules.h"
 #include "skin/DlgEx.h"
 #include "skin/StaticEx.h"
 
@@ -23,6 +27,18 @@ BOOL FetchNoticeText(wchar_t* text /* [1024] */);
 // Whether the line is to be shown, by what is stored about the last notice shown.
 BOOL ShouldShowNotice(const wchar_t* text);
 
+// What the notice pop-up shows, with everything it has to ask the service for.
+struct NoticeContent {
+    bool show = false;  // a line to show: new or wanted again, well formed, not expired
+    std::wstring line;  // the line as fetched, stored once the notice is shown
+    NoticeFields fields;
+    std::shared_ptr<void> picture;  // the picture as an HBITMAP; null without one
+};
+
+// Fetches the line, decides whether it is to be shown and fetches its picture. It waits
+// for the network: a window calls it on a thread of its own and shows the result.
+NoticeContent FetchNotice();
+
 }  // namespace vorn
 
 class CPopInfoDlg : public CDlgEx {
@@ -31,12 +47,13 @@ public:
     ~CPopInfoDlg() override;
 
     // Creates the pop-up modeless from its template (owned by the application's main
-    // window) and shows it when that owner is visible; the pop-up closes itself at once
-    // when there is nothing to show. FALSE when it exists already or cannot be created.
+    // window) with the content fetched, and shows it when that owner is visible; the
+    // pop-up closes itself at once when there is nothing to show. FALSE when it exists
+    // already or cannot be created.
+    BOOL CreateAndShow(vorn::NoticeContent content);
+    // The same, fetching the content first on this thread (tools that have nothing else
+    // to do meanwhile).
     BOOL CreateAndShow();
-
-    // Fetches, decides, parses and stores; TRUE when the notice is to be shown.
-    BOOL ParseNotice();
 
     BOOL PreTranslateMessage(MSG* msg) override;
 
@@ -62,11 +79,12 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // Takes the fetched content into the fields and stores the line as the last one shown;
+    // false when there is nothing to show.
+    bool AcceptNotice();
     void LayOut();
     void PlaceTextStatics(bool withPicture, int width);
-    // The picture downloaded into "PopWnd.jpg" as a bitmap owned by the caller; null when
-    // it could not be downloaded or read.
-    HBITMAP FetchPicture() const;
+    vorn::NoticeContent m_content;
     void OnTimer(UINT_PTR id);
     // True when the message was a close or minimise request, which it then carried out.
     bool HandleSystemCommand(WPARAM command);

@@ -3,6 +3,7 @@ executable, installed and started from its shortcut, with the test build's stand
 playing each game process (it registers a title, makes a game window, announces it and
 moves it into the launcher, and records what it receives)."""
 import codecs
+import datetime
 import os
 import re
 import shutil
@@ -16,10 +17,13 @@ from tests.e2e.launcher_rig import (
     WM_WINDOW_ARRIVED, LauncherRig, answer_box, boxes_of, children_by_id, choose_in_menu, focus_by_click, info,
     launcher_windows, open_menu, start_focus_holder, wait_until, xdotool)
 from tools.standin import StandInService
+from tools.standin.formats import notice_line
 
 VK_F2, VK_F5 = 0x71, 0x74
 WM_RELOAD_HOT_KEYS, WM_GAME_RELOAD_HOT_KEYS = 0x0404, 0x0407
 YES_NO = ["是", "否"]
+NOTICE_PATH = "/notice/zelqa7.txt"
+NOTICE_TITLE = "开服公告"
 
 
 def lparam(x, y):
@@ -61,7 +65,19 @@ class LauncherTests(harness.WineTestCase):
         self.assertTrue(child.register("login", title))
         wait_until(lambda: (info(child.frame) or {}).get("visible"), what="the game window")
 
+    def notice_showing(self, main):
+        """The launcher's visible notice pop-up, by the title on its label."""
+        owner = info(main)["pid"]
+        for window in harness.probe("find", "--class", "#32770", "--visible")[1]:
+            label = children_by_id(window["hwnd"]).get(1020) if window["pid"] == owner else None
+            if label and label["title"] == NOTICE_TITLE:
+                return window
+        return None
+
     def test_tabs_from_first_login_to_exit(self):
+        line = notice_line("n1", datetime.date.today().isoformat(), NOTICE_TITLE, self.service.url("/news.htm"),
+                           "维护公告", "", 0)
+        self.service.set_notice(line)
         launcher_proc = self.rig.start(INSTALLED_EXE, "/Zelqa7D")
         first = self.rig.new_child(timeout=60)
         main = first.launcher
@@ -88,6 +104,11 @@ class LauncherTests(harness.WineTestCase):
         work = info(main)["rect"]
         self.assertGreater(work[2] - work[0], 600)  # maximised onto the work area
         self.assertEqual(first.wait_event("sound"), ["0"])  # the 400 ms sound push runs
+        # The notice, fetched away from the window a little after the first tab, shows once
+        # its line is there, and is stored as the last one shown.
+        self.assertIsNotNone(wait_until(lambda: self.notice_showing(main), timeout=30, what="the notice"))
+        stored = harness.read_ini(os.path.join(harness.prefix_path(*harness.DATA_FOLDER), "Statistic.ini"))
+        self.assertEqual((stored["PopInfo"], stored["PopEnable"]), (line, "1"))
 
         # Announcements the launcher must not follow: the same window again, itself, a
         # handle that names no window. Each would otherwise become a tab (tab count 2).
@@ -122,24 +143,40 @@ class LauncherTests(harness.WineTestCase):
         self.login(second, "二区 李四")
         self.assertFalse(self.frame_state(first)["visible"])
 
-        # A process that registers a title (as the login page does, naming no window) and
-        # dies leaves nothing behind: the account can log in again.
+        # A login killed after registering its title, while its dialog holds the launcher
+        # disabled, leaves nothing behind: the launcher is enabled again and the account
+        # can log in again.
         harness.probe("post", main, WM_ADD_ACCOUNT_ANSWER, 1, 0)
         doomed = self.rig.new_child()
+        doomed.command("hold")
+        wait_until(lambda: not info(main)["enabled"], what="the launcher held by the login")
         self.assertTrue(doomed.register("register", "三区 王五"))
-        doomed.command("exit")
-        self.assertTrue(doomed.gone())
+        self.assertEqual(harness.probe("kill", doomed.control)[0], 0)
+        wait_until(lambda: info(main)["enabled"], what="the launcher given back")
+        harness.probe("post", main, WM_ADD_ACCOUNT_ANSWER, 1, 0)
+        crashing = self.rig.new_child()
+        self.assertTrue(crashing.cmdline.endswith(" /2"))
+        self.login(crashing, "三区 王五")
+
+        # A fourth is refused with a message, and nothing starts; a burst of such answers
+        # from another process opens that message once.
+        crashing.command("answers 1 5")
+        box = answer_box(main, ["确定"], 5000)
+        self.assertEqual(box["owner"], main)
+        self.assertTrue(self.rig.no_new_child())
+        self.assertEqual(boxes_of(main), [])
+
+        # A tab's process that crashes takes its tab with it: the tab before it is shown,
+        # the next game process counts two tabs, and the account logs in again.
+        self.assertEqual(harness.probe("kill", crashing.control)[0], 0)
+        wait_until(lambda: self.visible_frames([first, second]) == [second], what="the tab before shown")
+        self.assert_placed(main, second)
         harness.probe("post", main, WM_ADD_ACCOUNT_ANSWER, 1, 0)
         third = self.rig.new_child()
         self.assertTrue(third.cmdline.endswith(" /2"))
         self.login(third, "三区 王五")
         tabs = [first, second, third]
-
-        # A fourth is refused with a message, and nothing starts.
-        harness.probe("post", main, WM_ADD_ACCOUNT_ANSWER, 1, 0)
-        box = answer_box(main, ["确定"], 5000)
-        self.assertEqual(box["owner"], main)
-        self.assertTrue(self.rig.no_new_child())
+        self.assertIsNone(launcher_proc.poll())
 
         # The window-switch key cycles; a key the program marked as its own does not.
         self.assertEqual(self.visible_frames(tabs), [third])
@@ -227,6 +264,19 @@ class LauncherTests(harness.WineTestCase):
         self.assertTrue(other.gone())
         self.assertEqual(harness.probe("gone", other.launcher, "--timeout", 15000)[0], 0)
 
+        # A burst of "new window" answers from another process starts one launcher, not
+        # five; its first login, killed while it holds that launcher, ends it quietly.
+        first.command("answers 0 5")
+        burst = self.rig.new_child(timeout=60)
+        self.assertNotIn(burst.launcher, (main, other.launcher))
+        self.assertTrue(self.rig.no_new_child())
+        self.assertEqual(len(launcher_windows()), 2)
+        burst.command("hold")
+        wait_until(lambda: not info(burst.launcher)["enabled"], what="the new launcher held by its login")
+        self.assertEqual(harness.probe("kill", burst.control)[0], 0)
+        self.assertEqual(harness.probe("gone", burst.launcher, "--timeout", 15000)[0], 0)
+        self.assertEqual(boxes_of(main), [])
+
         # A cancelled first login ends the launcher quietly.
         first.command("cancel")
         self.assertEqual(launcher_proc.wait(timeout=30), 0)
@@ -260,6 +310,8 @@ class LauncherTests(harness.WineTestCase):
         launcher's low-level hook while a Wine window has the focus), the tray icon's
         callbacks and both menus, chosen with the keyboard."""
         os.remove(os.path.join(harness.prefix_path(*harness.DATA_FOLDER), "Statistic.ini"))  # default keys
+        # The notice is asked for 5 s after the first tab; its answer never comes here.
+        self.service.set_fault(NOTICE_PATH, "slow", delay=300)
         pad = start_focus_holder(self.rig)
         launcher_proc = self.rig.start(INSTALLED_EXE)
         first = self.rig.new_child(timeout=60)
@@ -277,8 +329,9 @@ class LauncherTests(harness.WineTestCase):
         self.login(second, "二区 李四")
         tabs = [first, second]
 
-        # F10 with the add-account question in front hides the launcher and the question;
-        # F10 typed into another program brings the launcher back.
+        # While the notice request hangs, F10 with the add-account question in front hides
+        # the launcher and the question; F10 typed into another program brings it back.
+        self.assertEqual(len(self.service.wait_for_requests(path=NOTICE_PATH, timeout=30)), 1)
         harness.probe("click", children_by_id(main)[1005]["hwnd"], 20, 8)
         question = wait_until(lambda: next(iter(harness.probe("find", "--title", "登录其他账号", "--visible")[1]),
                                            None), what="the add-account question")["hwnd"]
@@ -344,6 +397,17 @@ class LauncherTests(harness.WineTestCase):
         choose_in_menu(*[VK_DOWN] * 4)
         self.assertGreater(self.box_width(main), failed)
         self.assertIsNone(launcher_proc.poll())
+        # A check whose answer hangs leaves the window free: the tray icon hides and
+        # restores it meanwhile.
+        self.service.set_fault("/update/ConfigZelqa7.htm", "slow", delay=300)
+        asked = len(self.service.wait_for_requests(path="/update/ConfigZelqa7.htm", count=0, timeout=0))
+        harness.probe("clickitem", main, 1003)
+        choose_in_menu(*[VK_DOWN] * 4)
+        self.service.wait_for_requests(path="/update/ConfigZelqa7.htm", count=asked + 1, timeout=30)
+        harness.probe("post", main, WM_TRAY_CALLBACK, 1, WM_LBUTTONUP)
+        wait_until(lambda: not info(main)["visible"], what="hidden while the check hangs")
+        harness.probe("post", main, WM_TRAY_CALLBACK, 1, WM_LBUTTONUP)
+        wait_until(lambda: info(main)["visible"], what="restored while the check hangs")
 
         # "设置..." opens the settings dialog; the boss key ends it unsaved with the rest.
         harness.probe("clickitem", main, 1003)

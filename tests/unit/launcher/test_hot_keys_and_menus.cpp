@@ -25,6 +25,29 @@ TEST(KeyHook, GlobalKeysActOnPressesWithExactModifiersWhileThereAreTabs) {
     EXPECT_EQ(KeyHookAction(1, kKeyDown, 0x51, 2, ctrlQ, ctrlQ), HookAction::kToggleHide);
 }
 
+TEST(KeyHook, OnlyAHotKeysOwnKeyCostsAQuestionForTheModifiers) {
+    // Whatever the modifiers and the tab count, a key the hook acts on is one it asked about,
+    // and it asks about no other key.
+    const vorn::HotKey f10{0x79, 0}, ctrlQ{0x51, 2}, none{0, 0};
+    for (const vorn::HotKey& sound : {ctrlQ, none}) {
+        for (int tabs : {0, 1, 3}) {
+            for (unsigned message : {0x100u, 0x101u, 0x104u, 0x105u}) {
+                for (int vk = 0; vk < 256; ++vk) {
+                    const bool asks = MayBeHotKey(tabs, message, vk, f10, sound);
+                    EXPECT_EQ(asks, tabs > 0 && (message == 0x100u || message == 0x104u) &&
+                                        (vk == 0x79 || (vk == sound.code && vk != 0)))
+                        << vk;
+                    for (int modifiers = 0; modifiers < 8; ++modifiers) {
+                        if (KeyHookAction(tabs, message, vk, modifiers, f10, sound) != HookAction::kNone) {
+                            EXPECT_TRUE(asks) << vk << " " << modifiers;
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
 namespace {
 std::vector<std::u16string> Texts(const std::vector<MenuItem>& items) {
     std::vector<std::u16string> texts;

@@ -27,6 +27,25 @@ TEST(CopyDataTitle, ReadsNoFurtherThanTheDataAndRefusesWhatIsNotATitle) {
     EXPECT_EQ(ReadCopyDataTitle(shifted + 1, 6), std::u16string(u"XY"));
 }
 
+TEST(CopyDataTitle, TitlesFromOtherProcessesAreBoundedInLengthAndNumber) {
+    std::u16string longest(kMaxTitleChars, u'x');
+    EXPECT_EQ(ReadCopyDataTitle(longest.c_str(), (longest.size() + 1) * 2), longest);
+    const std::u16string tooLong(kMaxTitleChars + 1, u'x');
+    EXPECT_FALSE(ReadCopyDataTitle(tooLong.c_str(), (tooLong.size() + 1) * 2));
+    // A huge announced size is not read to its end when no title can be that long.
+    const std::u16string huge(100000, u'y');
+    EXPECT_FALSE(ReadCopyDataTitle(huge.c_str(), (huge.size() + 1) * 2));
+
+    PendingTitles pending;
+    for (std::size_t i = 0; i < kMaxPendingTitles; ++i) {
+        EXPECT_TRUE(pending.Register(u"t" + std::u16string(1, static_cast<char16_t>(u'a' + i)), kUnknownProcess, {}));
+    }
+    EXPECT_FALSE(pending.Register(u"one more", 42, {}));
+    EXPECT_FALSE(pending.Contains(u"one more"));
+    pending.TakeFor(kUnknownProcess);  // a window arrived: room for one again
+    EXPECT_TRUE(pending.Register(u"one more", 42, {}));
+}
+
 TEST(PendingTitles, PairedByProcessAndFreedWhenTheirProcessEnds) {
     PendingTitles pending;
     const std::vector<std::u16string> tabs{u"S1 a"};

@@ -5,10 +5,12 @@
 // child-<pid>.txt (in VORN_TAB_CHILD_DIR, else beside this program), one line per event:
 //   cmdline <text> | launcher <hwnd> | control <hwnd> | copydata <title> <reply>
 //   frame <hwnd> | bad <reply> <reply> <reply> | msg <message> <wParam> <lParam> | sound <0/1>
-// Commands: "login T" (register T naming this window, then a tab window on acceptance),
-// "register T" (register T without naming a window, as the login page does), "frame",
+// Commands: "hold" (disable the launcher window, as the login dialog it owns does while it
+// is up), "login T" (register T as the login does, naming no window, then on acceptance
+// give the launcher back and make a tab window), "register T" (only register T), "frame",
 // "page" (a page window), "announce" (announce the frame again), "cancel" (a cancelled
-// login), "exit" (die at once), "badcopy" (malformed copy-data messages).
+// login), "exit" (die at once), "badcopy" (malformed copy-data messages), "answers W N"
+// (N add-account answers W posted at once, as a hostile process could).
 #include <windows.h>
 #include <shellapi.h>
 
@@ -18,13 +20,15 @@
 
 namespace {
 
-constexpr UINT kWindowArrived = WM_USER + 2, kSoundState = WM_USER + 5, kReloadHotKeys = WM_USER + 7;
+constexpr UINT kWindowArrived = WM_USER + 2, kSoundState = WM_USER + 5, kAddAccountAnswer = WM_USER + 6,
+               kReloadHotKeys = WM_USER + 7;
 constexpr UINT kDie = WM_APP + 1;
 constexpr UINT_PTR kWatchTimer = 2, kPlaceTimer = 3;
 
 HWND g_launcher = nullptr;
 HWND g_control = nullptr;
 HWND g_frame = nullptr;
+bool g_holding = false;
 std::wstring g_record;
 int g_lastSound = -1;
 
@@ -50,10 +54,12 @@ void Record(const std::wstring& line) {
 std::wstring Number(long long value) { return std::to_wstring(value); }
 long long HandleValue(HWND hwnd) { return static_cast<long long>(reinterpret_cast<INT_PTR>(hwnd)); }
 
-LRESULT SendTitle(const std::wstring& title, HWND namedSender) {
+// As the login does: wParam 0, so that the launcher pairs the title with its only game
+// process still logging in.
+LRESULT SendTitle(const std::wstring& title) {
     COPYDATASTRUCT data{0, static_cast<DWORD>((title.size() + 1) * sizeof(wchar_t)), const_cast<wchar_t*>(title.c_str())};
     DWORD_PTR reply = 0;
-    SendMessageTimeoutW(g_launcher, WM_COPYDATA, reinterpret_cast<WPARAM>(namedSender), reinterpret_cast<LPARAM>(&data),
+    SendMessageTimeoutW(g_launcher, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
                         SMTO_NORMAL, 10000, &reply);
     Record(L"copydata " + title + L" " + Number(static_cast<long long>(reply)));
     return static_cast<LRESULT>(reply);
@@ -94,10 +100,17 @@ void Command(const std::wstring& text) {
     const size_t space = text.find(L' ');
     const std::wstring verb = text.substr(0, space);
     const std::wstring argument = space == std::wstring::npos ? L"" : text.substr(space + 1);
-    if (verb == L"login") {
-        if (SendTitle(argument, g_control)) CreateFrame(0);
+    if (verb == L"hold") {
+        g_holding = true;
+        EnableWindow(g_launcher, FALSE);
+    } else if (verb == L"login") {
+        if (SendTitle(argument)) {
+            if (g_holding) EnableWindow(g_launcher, TRUE);  // the login dialog ends
+            g_holding = false;
+            CreateFrame(0);
+        }
     } else if (verb == L"register") {
-        SendTitle(argument, nullptr);
+        SendTitle(argument);
     } else if (verb == L"frame") {
         CreateFrame(0);
     } else if (verb == L"page") {
@@ -111,6 +124,11 @@ void Command(const std::wstring& text) {
         PostMessageW(g_control, kDie, 0, 0);
     } else if (verb == L"badcopy") {
         SendMalformed();
+    } else if (verb == L"answers") {
+        const size_t gap = argument.find(L' ');
+        const WPARAM answer = static_cast<WPARAM>(_wtoi(argument.c_str()));
+        const int count = gap == std::wstring::npos ? 1 : _wtoi(argument.c_str() + gap + 1);
+        for (int i = 0; i < count; ++i) PostMessageW(g_launcher, kAddAccountAnswer, answer, 0);
     }
 }
 

@@ -1,0 +1,62 @@
+#include "launcher/KeyHook.h"
+
+#include "hotkeys/HotKeys.h"
+#include "launcher/KeyHookRules.h"
+#include "launcher/LauncherMessages.h"
+
+namespace vorn::launcher {
+
+namespace {
+
+// The hook has no other way to reach its window than state of its own.
+struct HookState {
+    HHOOK hook = nullptr;
+    HWND target = nullptr;
+    const std::vector<HWND>* tabs = nullptr;
+    HotKey boss, sound;
+};
+HookState g_hook;
+
+}  // namespace
+
+void SetKeyHookTarget(HWND target, const std::vector<HWND>* tabs) {
+    g_hook.target = target;
+    g_hook.tabs = tabs;
+}
+
+void SetKeyHookKeys(const HotKey& bossKey, const HotKey& soundKey) {
+    g_hook.boss = bossKey;
+    g_hook.sound = soundKey;
+}
+
+bool InstallKeyHook() {
+    if (g_hook.hook == nullptr) {
+        g_hook.hook = SetWindowsHookExW(WH_KEYBOARD_LL, &KeyHookProc, GetModuleHandleW(nullptr), 0);
+    }
+    return g_hook.hook != nullptr;
+}
+
+void RemoveKeyHook() {
+    if (g_hook.hook != nullptr) UnhookWindowsHookEx(g_hook.hook);
+    g_hook.hook = nullptr;
+    g_hook.target = nullptr;
+    g_hook.tabs = nullptr;
+}
+
+LRESULT CALLBACK KeyHookProc(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && lParam != 0 && g_hook.target != nullptr) {
+        const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+        const int tabs = g_hook.tabs != nullptr ? static_cast<int>(g_hook.tabs->size()) : 0;
+        const auto message = static_cast<unsigned>(wParam);
+        const int vk = static_cast<int>(key->vkCode);
+        // The modifier state is asked for only when the key is a hot key's own key.
+        if (MayBeHotKey(tabs, message, vk, g_hook.boss, g_hook.sound)) {
+            const HookAction action = KeyHookAction(tabs, message, vk, CurrentHotKeyModifiers(), g_hook.boss,
+                                                    g_hook.sound);
+            if (action != HookAction::kNone) PostMessageW(g_hook.target, kMsgHotKey, static_cast<WPARAM>(action), 0);
+        }
+    }
+    return CallNextHookEx(g_hook.hook, code, wParam, lParam);
+}
+
+}  // namespace vorn::launcher
