@@ -32,7 +32,6 @@ constexpr int kLabelId = 1024, kBarId = 1025;
 // Posted by the worker when it has finished: wParam 1 when the installer was started.
 constexpr UINT kMsgWorkerDone = WM_APP + 57;
 constexpr DWORD kWorkerExitWaitMs = 5000;
-constexpr DWORD kBlockBytes = 1024;
 constexpr wchar_t kConfigPath[] = L"/update/ConfigZelqa7.htm";
 constexpr COLORREF kLabelColour = RGB(72, 81, 86);
 
@@ -42,7 +41,7 @@ bool FetchInstallerAddress(vorn::GameDownloadJob& job, std::wstring& address) {
     vorn::HttpGetRequest request;
     request.url = job.configUrl.c_str();
     request.filePath = job.configFile.c_str();
-    request.readSize = kBlockBytes;
+    request.maxBytes = vorn::kConfigReplyBytes;
     request.handles = &job.transfer;
     const BOOL fetched = vorn::HttpGet(request);
     wchar_t text[512] = {};
@@ -57,7 +56,6 @@ bool DownloadInstaller(vorn::GameDownloadJob& job, const std::wstring& address) 
     request.url = address.c_str();
     request.requireServiceUrl = true;
     request.filePath = job.tempPath.c_str();
-    request.readSize = kBlockBytes;
     request.progressBar = job.bar;
     request.handles = &job.transfer;
     return vorn::HttpGet(request) != FALSE;

@@ -4,7 +4,10 @@
 #include <wininet.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
+
+#include "online/HttpRules.h"
 
 namespace vorn {
 
@@ -26,15 +29,19 @@ struct HttpHandles {
 // Largest read of a body into a file. Each read is one call through the system's HTTP
 // library, which costs about as much as copying tens of kilobytes, so small reads
 // dominated the time of a download.
-inline constexpr DWORD kDefaultReadBytes = 64 * 1024;
+inline constexpr DWORD kDefaultReadBytes = 256 * 1024;
 
 struct HttpGetRequest {
     const wchar_t* url = nullptr;
     // Usage ping: the address must be http, the reply is never read, and a failed
     // connect or send keeps its system error code.
     bool ping = false;
-    // Downloads from an address given by the network must come from the service.
+    // Downloads from an address given by the network must come from the service; so must
+    // every address it redirects to.
     bool requireServiceUrl = false;
+    // Largest body accepted (file sink): a larger announced length fails before anything
+    // is written.
+    std::uint64_t maxBytes = kProgramReplyBytes;
     // File sink: the body goes to this file, read in blocks of at most readSize bytes.
     const wchar_t* filePath = nullptr;
     DWORD readSize = kDefaultReadBytes;
@@ -47,11 +54,16 @@ struct HttpGetRequest {
     HttpHandles* handles = nullptr;
 };
 
-// TRUE when the request was sent (ping) or the whole announced body arrived.
+// TRUE when the request was sent (ping) or the whole announced body arrived. Every
+// request has a connect time-out and fails when the reply stops making progress (see
+// ProgressDeadline); redirects are followed by this procedure, each hop judged as the
+// first address was, at most kMaxRedirects of them. A file sink that fails is removed:
+// no caller is ever left with part of a body.
 BOOL HttpGet(const HttpGetRequest& request);
 
 BOOL PingUrl(const wchar_t* url);
-BOOL DownloadToFile(const wchar_t* url, const wchar_t* path, bool requireServiceUrl);
+BOOL DownloadToFile(const wchar_t* url, const wchar_t* path, bool requireServiceUrl,
+                    std::uint64_t maxBytes = kProgramReplyBytes);
 
 // The service host and domains compiled into this build.
 bool IsServiceUrl(const wchar_t* url);
