@@ -1,5 +1,7 @@
 #pragma once
-// The program's one HTTP GET procedure, over WinINet, synchronous on the calling thread.
+// The program's one HTTP GET procedure, over WinINet. The calling thread waits for the
+// result; the library's blocking calls run on a thread of their own, so that a deadline
+// or a cancel never depends on the library returning.
 #include <windows.h>
 #include <wininet.h>
 
@@ -11,18 +13,14 @@
 
 namespace vorn {
 
-// Handles of a transfer in progress, kept where another thread can close them to cancel:
-// closing the request makes a blocked read return at once.
+// The cancel switch of a transfer in progress, kept where another thread can reach it.
+// The transfer notices a cancel within a tenth of a second and returns at once; it never
+// waits for the network library to give up a blocked call.
 struct HttpHandles {
-    std::atomic<HINTERNET> internet{nullptr};
-    std::atomic<HINTERNET> connect{nullptr};
-    std::atomic<HINTERNET> request{nullptr};
-    std::atomic<FILE*> file{nullptr};
     std::atomic<bool> cancelled{false};
-    // Closes whatever is still open (request, connection, Internet handle, in that
-    // order) and marks the transfer cancelled; safe from any thread, any number of times.
-    void CloseAll();
-    // Makes the slots ready for the next transfer; only while no transfer uses them.
+    // Cancels the transfer; safe from any thread, any number of times.
+    void CloseAll() { cancelled.store(true); }
+    // Makes the switch ready for the next transfer; only while no transfer uses it.
     void Reset() { cancelled.store(false); }
 };
 
@@ -50,7 +48,7 @@ struct HttpGetRequest {
     // Progress in percent to this progress bar (PBM_SETPOS) after each block that
     // changes it.
     HWND progressBar = nullptr;
-    // Where the open handles are kept while the transfer runs; null keeps them private.
+    // The transfer's cancel switch; null when it cannot be cancelled.
     HttpHandles* handles = nullptr;
 };
 

@@ -23,10 +23,9 @@ public:
     wchar_t m_szFile[260] = {};
 
     // Cancels the transfer and lets its worker go. The worker is given a moment to end
-    // (it removes its partial file itself), but never waited for beyond that: it owns
-    // what it uses, and a transfer the network library cannot abort at once ends within
-    // its progress deadline on its own. The window does this when it is destroyed, so
-    // the dialog can run again at once.
+    // (a cancelled transfer returns within a fraction of a second and removes its
+    // partial file), but never waited for beyond that: it owns what it uses. The window
+    // does this when it is destroyed, so the dialog can run again at once.
     void ReleaseWorker();
 
 protected:
