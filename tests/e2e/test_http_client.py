@@ -78,12 +78,12 @@ class HttpClientTests(harness.WineTestCase):
             ("redirect", {"to": "/r.bin"}, False, None),   # a loop: given up after a few hops
         ]
         with mock.patch.dict(os.environ, {"VORN_TEST_PROGRESS_WINDOW_MS": "2000"}):
-            for kind, params, ok, content in cases:
+            for number, (kind, params, ok, content) in enumerate(cases):
                 with self.subTest(kind=kind, **params):
                     self.service.clear_faults()
                     self.service.clear_requests()
                     self.service.set_fault("/r.bin", kind, **params)
-                    name = f"{kind}.bin"
+                    name = f"{number}-{kind}.bin"
                     started = time.monotonic()
                     out = self.get("file", url, self.target(name))
                     self.assertLess(time.monotonic() - started, 30)
@@ -138,7 +138,7 @@ class HttpClientTests(harness.WineTestCase):
         self.service.set_fault("/NewZelqa7.exe", "slow", delay=0, chunk=512, interval=0.05)
         out = self.get("cancel", self.service.url("/NewZelqa7.exe"), self.target("c.exe"), "800")
         self.assertFalse(out["ok"])
-        self.assertLess(os.path.getsize(self.target("c.exe")), 200000)
+        self.assertFalse(os.path.exists(self.target("c.exe")))  # nothing half-written is left
 
     def test_the_update_dialog_runs_again_after_a_cancel_and_outlives_its_workers(self):
         # The first run is cancelled while the service still withholds its reply, so its
