@@ -232,6 +232,8 @@ class GameDownloadTests(DialogsCase):
         # window (shortened here), and a redirect abroad is not followed.
         foreign = "http://127.1:%d%s" % (self.service.port, self.INSTALLER)  # reaches this service
         installer = self.service.url(self.INSTALLER)
+        started = harness.prefix_path(*out["tempPath"][3:].split("\\"))
+        os.remove(started)  # the installer that ran keeps its file
         for name, launcher, upd_addr, fault, requested in [
                 ("no configuration", "Tessaly", "", (self.CONFIG, "404", {}), [self.CONFIG]),
                 ("no address", "Tessaly", None, None, [self.CONFIG]),
