@@ -331,6 +331,10 @@ public:
         if (thread_ == nullptr) return;
         x_->stopped.store(true);
         x_->CloseHandles();
+        EnterCriticalSection(&x_->lock);
+        x_->blocks.clear();  // a thread left behind holds no more than its own read
+        x_->queued = 0;
+        LeaveCriticalSection(&x_->lock);
         WakeAllConditionVariable(&x_->changed);
         WaitForSingleObject(thread_, kNetworkGraceMs);
         CloseHandle(thread_);
