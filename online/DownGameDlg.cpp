@@ -21,7 +21,7 @@ struct GameDownloadJob {
     HWND dialog = nullptr;
     HWND bar = nullptr;
     CDownGameDlg::ProgramStarter startProgram = nullptr;
-    HttpHandles transfer;  // the open file and handles; closing them cancels
+    HttpHandles transfer;  // the cancel switch of its transfers
 };
 
 }  // namespace vorn
@@ -192,12 +192,11 @@ void CDownGameDlg::StopWorker() {
 void CDownGameDlg::WaitForWorker() {
     if (m_hThread == nullptr) return;
     // The worker may be waiting in a position it sent to the bar: keep taking sent
-    // messages while waiting. Handles stored after the first close are closed again.
+    // messages while waiting. A cancelled transfer returns within a fraction of a second.
     const DWORD start = GetTickCount();
     while (MsgWaitForMultipleObjects(1, &m_hThread, FALSE, 50, QS_SENDMESSAGE) != WAIT_OBJECT_0) {
         MSG msg;
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        if (m_job && m_job->transfer.cancelled.load()) m_job->transfer.CloseAll();
         if (GetTickCount() - start > kWorkerExitWaitMs) break;  // it finishes alone
     }
     CloseHandle(m_hThread);

@@ -20,7 +20,7 @@ struct UpdateTransfer {
     std::wstring file;
     HWND dialog = nullptr;
     HWND bar = nullptr;
-    HttpHandles handles;                 // the open file and handles; closing them cancels
+    HttpHandles handles;                 // the transfer's cancel switch
     std::atomic<bool> released{false};   // the dialog has let it go: tell it nothing more
 };
 
