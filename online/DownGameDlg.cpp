@@ -21,7 +21,7 @@ struct GameDownloadJob {
     HWND dialog = nullptr;
     HWND bar = nullptr;
     CDownGameDlg::ProgramStarter startProgram = nullptr;
-    HttpHandles transfer;  // the open file and handles; closing them cancels
+    HttpHandles transfer;  // the cancel switch of its transfers
 };
 
 }  // namespace vorn
@@ -32,7 +32,6 @@ constexpr int kLabelId = 1024, kBarId = 1025;
 // Posted by the worker when it has finished: wParam 1 when the installer was started.
 constexpr UINT kMsgWorkerDone = WM_APP + 57;
 constexpr DWORD kWorkerExitWaitMs = 5000;
-constexpr DWORD kBlockBytes = 1024;
 constexpr wchar_t kConfigPath[] = L"/update/ConfigZelqa7.htm";
 constexpr COLORREF kLabelColour = RGB(72, 81, 86);
 
@@ -42,7 +41,7 @@ bool FetchInstallerAddress(vorn::GameDownloadJob& job, std::wstring& address) {
     vorn::HttpGetRequest request;
     request.url = job.configUrl.c_str();
     request.filePath = job.configFile.c_str();
-    request.readSize = kBlockBytes;
+    request.maxBytes = vorn::kConfigReplyBytes;
     request.handles = &job.transfer;
     const BOOL fetched = vorn::HttpGet(request);
     wchar_t text[512] = {};
@@ -57,7 +56,6 @@ bool DownloadInstaller(vorn::GameDownloadJob& job, const std::wstring& address) 
     request.url = address.c_str();
     request.requireServiceUrl = true;
     request.filePath = job.tempPath.c_str();
-    request.readSize = kBlockBytes;
     request.progressBar = job.bar;
     request.handles = &job.transfer;
     return vorn::HttpGet(request) != FALSE;
@@ -194,12 +192,11 @@ void CDownGameDlg::StopWorker() {
 void CDownGameDlg::WaitForWorker() {
     if (m_hThread == nullptr) return;
     // The worker may be waiting in a position it sent to the bar: keep taking sent
-    // messages while waiting. Handles stored after the first close are closed again.
+    // messages while waiting. A cancelled transfer returns within a fraction of a second.
     const DWORD start = GetTickCount();
     while (MsgWaitForMultipleObjects(1, &m_hThread, FALSE, 50, QS_SENDMESSAGE) != WAIT_OBJECT_0) {
         MSG msg;
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        if (m_job && m_job->transfer.cancelled.load()) m_job->transfer.CloseAll();
         if (GetTickCount() - start > kWorkerExitWaitMs) break;  // it finishes alone
     }
     CloseHandle(m_hThread);

@@ -1,40 +1,45 @@
 #pragma once
-// The program's one HTTP GET procedure, over WinINet, synchronous on the calling thread.
+// The program's one HTTP GET procedure, over WinINet. The calling thread waits for the
+// result; the library's blocking calls run on a thread of their own, so that a deadline
+// or a cancel never depends on the library returning.
 #include <windows.h>
 #include <wininet.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
+
+#include "online/HttpRules.h"
 
 namespace vorn {
 
-// Handles of a transfer in progress, kept where another thread can close them to cancel:
-// closing the request makes a blocked read return at once.
+// The cancel switch of a transfer in progress, kept where another thread can reach it.
+// The transfer notices a cancel within a tenth of a second and returns at once; it never
+// waits for the network library to give up a blocked call.
 struct HttpHandles {
-    std::atomic<HINTERNET> internet{nullptr};
-    std::atomic<HINTERNET> connect{nullptr};
-    std::atomic<HINTERNET> request{nullptr};
-    std::atomic<FILE*> file{nullptr};
     std::atomic<bool> cancelled{false};
-    // Closes whatever is still open (request, connection, Internet handle, in that
-    // order) and marks the transfer cancelled; safe from any thread, any number of times.
-    void CloseAll();
-    // Makes the slots ready for the next transfer; only while no transfer uses them.
+    // Cancels the transfer; safe from any thread, any number of times.
+    void CloseAll() { cancelled.store(true); }
+    // Makes the switch ready for the next transfer; only while no transfer uses it.
     void Reset() { cancelled.store(false); }
 };
 
 // Largest read of a body into a file. Each read is one call through the system's HTTP
 // library, which costs about as much as copying tens of kilobytes, so small reads
 // dominated the time of a download.
-inline constexpr DWORD kDefaultReadBytes = 64 * 1024;
+inline constexpr DWORD kDefaultReadBytes = 256 * 1024;
 
 struct HttpGetRequest {
     const wchar_t* url = nullptr;
     // Usage ping: the address must be http, the reply is never read, and a failed
     // connect or send keeps its system error code.
     bool ping = false;
-    // Downloads from an address given by the network must come from the service.
+    // Downloads from an address given by the network must come from the service; so must
+    // every address it redirects to.
     bool requireServiceUrl = false;
+    // Largest body accepted (file sink): a larger announced length fails before anything
+    // is written.
+    std::uint64_t maxBytes = kProgramReplyBytes;
     // File sink: the body goes to this file, read in blocks of at most readSize bytes.
     const wchar_t* filePath = nullptr;
     DWORD readSize = kDefaultReadBytes;
@@ -43,15 +48,20 @@ struct HttpGetRequest {
     // Progress in percent to this progress bar (PBM_SETPOS) after each block that
     // changes it.
     HWND progressBar = nullptr;
-    // Where the open handles are kept while the transfer runs; null keeps them private.
+    // The transfer's cancel switch; null when it cannot be cancelled.
     HttpHandles* handles = nullptr;
 };
 
-// TRUE when the request was sent (ping) or the whole announced body arrived.
+// TRUE when the request was sent (ping) or the whole announced body arrived. Every
+// request has a connect time-out and fails when the reply stops making progress (see
+// ProgressDeadline); redirects are followed by this procedure, each hop judged as the
+// first address was, at most kMaxRedirects of them. A file sink that fails is removed:
+// no caller is ever left with part of a body.
 BOOL HttpGet(const HttpGetRequest& request);
 
 BOOL PingUrl(const wchar_t* url);
-BOOL DownloadToFile(const wchar_t* url, const wchar_t* path, bool requireServiceUrl);
+BOOL DownloadToFile(const wchar_t* url, const wchar_t* path, bool requireServiceUrl,
+                    std::uint64_t maxBytes = kProgramReplyBytes);
 
 // The service host and domains compiled into this build.
 bool IsServiceUrl(const wchar_t* url);

@@ -108,6 +108,51 @@ std::uint32_t ProgressPercent(std::uint64_t received, std::uint64_t announced) {
     return static_cast<std::uint32_t>(received * 100 / announced);
 }
 
+void ProgressDeadline::Received(std::uint64_t bytes, std::uint64_t nowMs) {
+    inWindow_ += bytes;
+    if (inWindow_ >= windowBytes_) {
+        windowStart_ = nowMs;
+        inWindow_ = 0;
+    }
+}
+
+std::uint32_t ProgressDeadline::MsLeft(std::uint64_t nowMs) const {
+    // A clock that went backwards counts as no time passed.
+    const std::uint64_t passed = nowMs > windowStart_ ? nowMs - windowStart_ : 0;
+    return passed >= windowMs_ ? 0 : static_cast<std::uint32_t>(windowMs_ - passed);
+}
+
+bool IsRedirectStatus(std::u16string_view statusText) {
+    if (statusText.size() != 3 || !IsAllDigits(statusText)) return false;
+    const int code = ParseDecimalPrefix(statusText);
+    return code == 301 || code == 302 || code == 303 || code == 307 || code == 308;
+}
+
+std::optional<std::u16string> RedirectAddress(const HostAndPath& from, std::u16string_view location) {
+    for (char16_t c : location) {
+        if (c <= u' ' || c == 0x7F) return std::nullopt;
+    }
+    std::u16string out;
+    if (StartsWithIgnoreAsciiCase(location, kScheme)) {
+        out = location;
+    } else if (location.substr(0, 2) == u"//") {
+        out = u"http:";
+        out += location;
+    } else if (!location.empty() && location.front() == u'/') {
+        out = kScheme;
+        out += from.host;
+        if (from.port != 80) {
+            out += u':';
+            out += FormatUnsigned(from.port);
+        }
+        out += location;
+    } else {
+        return std::nullopt;
+    }
+    if (out.size() > kMaxAddressChars) return std::nullopt;
+    return out;
+}
+
 std::u16string CounterPingAddress(std::u16string_view host, std::u16string_view pathAndQuery, std::uint32_t count) {
     std::u16string out(kScheme);
     out += host;

@@ -103,6 +103,7 @@ HBITMAP FetchNoticePicture(const wchar_t* url) {
     request.requireServiceUrl = true;
     request.filePath = partial.c_str();
     request.readSize = 512;
+    request.maxBytes = vorn::kNoticePictureReplyBytes;
     if (!vorn::HttpGet(request) ||
         !MoveFileExW(partial.c_str(), picture.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         DeleteFileW(partial.c_str());

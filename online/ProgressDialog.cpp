@@ -1,5 +1,7 @@
 #include "online/ProgressDialog.h"
 
+#include <atomic>
+#include <memory>
 #include <string>
 
 #include "common/Settings.h"
@@ -9,12 +11,29 @@
 #include "res/resource.h"
 #include "skin/SkinImage.h"
 
+namespace vorn {
+
+// What the download worker uses, shared with it: a cancelled dialog does not wait for
+// its worker, which then finishes on its own.
+struct UpdateTransfer {
+    std::wstring url;
+    std::wstring file;
+    HWND dialog = nullptr;
+    HWND bar = nullptr;
+    HttpHandles handles;                 // the transfer's cancel switch
+    std::atomic<bool> released{false};   // the dialog has let it go: tell it nothing more
+};
+
+}  // namespace vorn
+
 namespace {
 
 constexpr UINT kProgressTemplate = 156;
 constexpr int kProgressBarId = 1000;
-// Sent by the closer thread: the dialog ends itself on its own thread with the result.
+// Posted by the worker: the dialog ends itself on its own thread with the result.
 constexpr UINT kMsgDownloadEnded = WM_APP + 56;
+// How long a cancelled dialog gives its worker to end before it lets it go.
+constexpr DWORD kWorkerGraceMs = 1000;
 
 void ScheduleRemoval(const wchar_t* path) {
     if (!DeleteFileW(path)) MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
@@ -24,7 +43,7 @@ void ScheduleRemoval(const wchar_t* path) {
 
 CPrgsDlg::CPrgsDlg() : CDlgEx(kProgressTemplate) {}
 
-CPrgsDlg::~CPrgsDlg() { WaitForWorkers(); }
+CPrgsDlg::~CPrgsDlg() { ReleaseWorker(); }
 
 void CPrgsDlg::DoDataExchange(CDataExchange* dx) {
     CDlgEx::DoDataExchange(dx);
@@ -49,69 +68,80 @@ BOOL CPrgsDlg::OnInitDialog() {
     m_progress.SetImages(LoadSkinBitmap(module, IDB_PNG_PROGRESS_TROUGH),
                          LoadSkinBitmap(module, IDB_PNG_PROGRESS_FILL));
 
-    // Each run starts afresh: the previous run's workers ended with its window.
-    m_transfer.Reset();
-    m_bSuccess = FALSE;
-    m_hDownloadThread = CreateThread(nullptr, 0, &CPrgsDlg::DownloadThread, this, 0, nullptr);
-    m_hCloserThread = CreateThread(nullptr, 0, &CPrgsDlg::CloseWhenDoneThread, this, 0, nullptr);
-    if (m_hDownloadThread == nullptr || m_hCloserThread == nullptr) PostMessageW(m_hWnd, kMsgDownloadEnded, 0, 0);
+    // Each run has a transfer of its own: the previous run's worker may still be ending.
+    auto job = std::make_shared<vorn::UpdateTransfer>();
+    job->url = m_szUrl;
+    job->file = m_szFile;
+    job->dialog = m_hWnd;
+    job->bar = m_progress.m_hWnd;
+    auto* handOver = new std::shared_ptr<vorn::UpdateTransfer>(job);
+    m_hWorker = CreateThread(nullptr, 0, &CPrgsDlg::DownloadThread, handOver, 0, nullptr);
+    if (m_hWorker == nullptr) {
+        delete handOver;
+        PostMessageW(m_hWnd, kMsgDownloadEnded, 0, 0);
+    } else {
+        m_job = std::move(job);
+    }
     return TRUE;
 }
 
 void CPrgsDlg::OnOK() {}
 
 void CPrgsDlg::OnCancel() {
-    // Closing the transfer's handles makes the blocked read fail at once, so the worker
-    // ends on its own; killing it could leave a system lock held for the rest of the run.
-    m_transfer.CloseAll();
+    // Closing the transfer's handles stops it, and the worker ends on its own (killing it
+    // could leave a system lock held for the rest of the run); the dialog does not wait
+    // for the transfer to notice.
+    if (m_job) m_job->handles.CloseAll();
     CDialog::OnCancel();
 }
 
 LRESULT CPrgsDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == kMsgDownloadEnded) {
-        EndDialog(wParam != 0 && !m_transfer.cancelled.load() ? IDOK : IDCANCEL);
+        EndDialog(wParam != 0 && m_job && !m_job->handles.cancelled.load() ? IDOK : IDCANCEL);
         return 0;
     }
-    if (msg == WM_DESTROY) WaitForWorkers();
+    if (msg == WM_DESTROY) ReleaseWorker();
     return CDlgEx::WindowProc(msg, wParam, lParam);
 }
 
 DWORD WINAPI CPrgsDlg::DownloadThread(void* parameter) {
-    auto* dialog = static_cast<CPrgsDlg*>(parameter);
+    std::shared_ptr<vorn::UpdateTransfer> job;
+    {
+        std::unique_ptr<std::shared_ptr<vorn::UpdateTransfer>> handOver(
+            static_cast<std::shared_ptr<vorn::UpdateTransfer>*>(parameter));
+        job = *handOver;
+    }
     vorn::HttpGetRequest request;
-    request.url = dialog->m_szUrl;
+    request.url = job->url.c_str();
     request.requireServiceUrl = true;
-    request.filePath = dialog->m_szFile;
-    request.progressBar = dialog->m_progress.m_hWnd;
-    request.handles = &dialog->m_transfer;
-    dialog->m_bSuccess = vorn::HttpGet(request);
+    request.filePath = job->file.c_str();
+    request.progressBar = job->bar;  // gone with the dialog: positions then go nowhere
+    request.handles = &job->handles;
+    const BOOL ok = vorn::HttpGet(request);
+    if (!job->released.load()) PostMessageW(job->dialog, kMsgDownloadEnded, ok ? 1 : 0, 0);
     return 0;
 }
 
-DWORD WINAPI CPrgsDlg::CloseWhenDoneThread(void* parameter) {
-    auto* dialog = static_cast<CPrgsDlg*>(parameter);
-    WaitForSingleObject(dialog->m_hDownloadThread, INFINITE);
-    PostMessageW(dialog->m_hWnd, kMsgDownloadEnded, dialog->m_bSuccess.load() ? 1 : 0, 0);
-    return 0;
-}
-
-void CPrgsDlg::WaitForWorkers() {
-    m_transfer.CloseAll();
-    for (HANDLE* thread : {&m_hCloserThread, &m_hDownloadThread}) {
-        if (*thread == nullptr) continue;
-        // The download thread may be waiting in a sent progress message: keep taking
-        // sent messages while waiting. No time limit: the workers use this object until
-        // they end, and with its handles closed a transfer ends within the network
-        // library's own time-outs.
+void CPrgsDlg::ReleaseWorker() {
+    if (m_job) m_job->handles.CloseAll();
+    if (m_hWorker != nullptr) {
+        // The worker may be waiting in a sent progress position: keep taking sent
+        // messages while it ends.
+        const ULONGLONG start = GetTickCount64();
         for (;;) {
-            const DWORD wait = MsgWaitForMultipleObjects(1, thread, FALSE, INFINITE, QS_SENDMESSAGE);
-            if (wait != WAIT_OBJECT_0 + 1) break;  // ended, or the handle is unusable
+            const ULONGLONG passed = GetTickCount64() - start;
+            if (passed >= kWorkerGraceMs) break;
+            const DWORD wait = MsgWaitForMultipleObjects(1, &m_hWorker, FALSE, static_cast<DWORD>(kWorkerGraceMs - passed),
+                                                         QS_SENDMESSAGE);
+            if (wait != WAIT_OBJECT_0 + 1) break;  // ended, timed out, or the handle is unusable
             MSG msg;
             PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
         }
-        CloseHandle(*thread);
-        *thread = nullptr;
+        CloseHandle(m_hWorker);
+        m_hWorker = nullptr;
     }
+    if (m_job) m_job->released.store(true);
+    m_job.reset();
 }
 
 namespace vorn {

@@ -3,11 +3,15 @@
 // the running executable for it.
 #include <windows.h>
 
-#include <atomic>
+#include <memory>
 
 #include "online/HttpClient.h"
 #include "skin/DlgEx.h"
 #include "skin/ImgProgress.h"
+
+namespace vorn {
+struct UpdateTransfer;
+}  // namespace vorn
 
 class CPrgsDlg : public CDlgEx {
 public:
@@ -17,16 +21,12 @@ public:
     CImgProgress m_progress;
     wchar_t m_szUrl[512] = {};
     wchar_t m_szFile[260] = {};
-    HANDLE m_hDownloadThread = nullptr;
-    HANDLE m_hCloserThread = nullptr;
-    // The open target file and the three WinINet handles of the download.
-    vorn::HttpHandles m_transfer;
-    std::atomic<BOOL> m_bSuccess{FALSE};
 
-    // Cancels the transfer, waits until both worker threads have ended and closes their
-    // handles. The window does this when it is destroyed, so the dialog is never left
-    // while its workers can still touch it, and it can run again.
-    void WaitForWorkers();
+    // Cancels the transfer and lets its worker go. The worker is given a moment to end
+    // (a cancelled transfer returns within a fraction of a second and removes its
+    // partial file), but never waited for beyond that: it owns what it uses. The window
+    // does this when it is destroyed, so the dialog can run again at once.
+    void ReleaseWorker();
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
@@ -37,7 +37,9 @@ protected:
 
 private:
     static DWORD WINAPI DownloadThread(void* parameter);
-    static DWORD WINAPI CloseWhenDoneThread(void* parameter);
+
+    HANDLE m_hWorker = nullptr;
+    std::shared_ptr<vorn::UpdateTransfer> m_job;  // shared with the worker
 };
 
 namespace vorn {

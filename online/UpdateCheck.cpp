@@ -69,7 +69,7 @@ BOOL FetchUpdateConfig(char* key, wchar_t* updAddr) {
     const std::wstring configFile = GetModulePath(settings::kFileUpdateConfig);
     if (configFile.empty()) return FALSE;
     const std::wstring url = std::wstring(L"http://") + build::kServiceHost + kConfigPath;
-    if (!DownloadToFile(url.c_str(), configFile.c_str(), false)) return FALSE;
+    if (!DownloadToFile(url.c_str(), configFile.c_str(), false, kConfigReplyBytes)) return FALSE;
 
     wchar_t wideKey[64] = {};
     GetPrivateProfileStringW(kConfigSection, kConfigKeyName, L"", wideKey, 64, configFile.c_str());

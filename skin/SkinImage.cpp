@@ -134,7 +134,7 @@ HBITMAP LoadImageFileBitmap(const wchar_t* path, int& width, int& height) {
     gp::GdipGetImageWidth(image, &w);
     gp::GdipGetImageHeight(image, &h);
     HBITMAP section = nullptr;
-    if (w > 0 && h > 0 && w <= 0x7FFF && h <= 0x7FFF) {
+    if (w > 0 && h > 0 && w <= kMaxImageFileSide && h <= kMaxImageFileSide) {
         void* bits = nullptr;
         section = NewSection(static_cast<int>(w), static_cast<int>(h), &bits);
     }

@@ -23,8 +23,13 @@ HBITMAP LoadSkinBitmap(HINSTANCE module, UINT id);
 // partly transparent ones are blended over white. Null on failure.
 HBITMAP ConvertToKeyedBitmap(Gdiplus::GpBitmap* bitmap, COLORREF key);
 
+// Largest picture LoadImageFileBitmap decodes, per side: a small file can announce
+// 32767 x 32767 pixels, four gigabytes once decoded.
+inline constexpr unsigned kMaxImageFileSide = 2048;
+
 // An image file (PNG, JPEG, ...) drawn over white into a new bitmap; its size in width and
-// height. Null (and zero sizes) when the file cannot be read.
+// height. Null (and zero sizes) when the file cannot be read or a side is larger than
+// kMaxImageFileSide.
 HBITMAP LoadImageFileBitmap(const wchar_t* path, int& width, int& height);
 
 // Opens the PNG resource as a GDI+ image (for pictures that keep their alpha channel, such

@@ -6,6 +6,7 @@ import json
 import os
 import shutil
 import subprocess
+from unittest import mock
 
 from tests.e2e import harness
 from tools.standin import StandInService
@@ -134,10 +135,15 @@ class NoticeTests(DialogsCase):
 
         # A new notice whose picture cannot be fetched, or arrives short, shows none: neither
         # the old picture nor half of the new one.
-        for fault in ("404", "short_body"):
+        # Nor one larger than a notice picture may be, in bytes or in pixels.
+        oversized = {"too many bytes": os.urandom(4 * 1024 * 1024 + 1), "too many pixels": self.picture("2049x4")}
+        for fault in ("404", "short_body", "too many bytes", "too many pixels"):
             with self.subTest(fault):
-                self.service.set_fault("/notice/pic.jpg", fault)
-                self.publish(notice_id="n-" + fault, content="", picture=self.picture("150x180"))
+                if fault in oversized:
+                    self.publish(notice_id="n-" + fault, content="", picture=oversized[fault])
+                else:
+                    self.service.set_fault("/notice/pic.jpg", fault)
+                    self.publish(notice_id="n-" + fault, content="", picture=self.picture("150x180"))
                 snap = self.drive("notice", "snap")[0]
                 self.service.clear_faults()
                 self.assertTrue(snap["visible"])
@@ -221,17 +227,26 @@ class GameDownloadTests(DialogsCase):
         self.assertFalse(out["configFileExists"])
         self.assertEqual(self.paths(), [self.CONFIG, self.INSTALLER])
 
-        # Each failure: the title says so, OK closes, and no installer is requested.
+        # Each failure: the title says so, OK closes, and no installer is run or left in
+        # the temporary folder; an installer that trickles in fails within the progress
+        # window (shortened here), and a redirect abroad is not followed.
         foreign = "http://127.1:%d%s" % (self.service.port, self.INSTALLER)  # reaches this service
+        installer = self.service.url(self.INSTALLER)
+        started = harness.prefix_path(*out["tempPath"][3:].split("\\"))
+        os.remove(started)  # the installer that ran keeps its file
         for name, launcher, upd_addr, fault, requested in [
-                ("no configuration", "Tessaly", "", "404", [self.CONFIG]),
+                ("no configuration", "Tessaly", "", (self.CONFIG, "404", {}), [self.CONFIG]),
                 ("no address", "Tessaly", None, None, [self.CONFIG]),
                 ("foreign host", "Tessaly", foreign, None, [self.CONFIG]),
-                ("name with a path", "..\\Tessaly", self.service.url(self.INSTALLER), None, [])]:
-            with self.subTest(name):
+                ("name with a path", "..\\Tessaly", installer, None, []),
+                ("trickling installer", "Tessaly", installer, (self.INSTALLER, "trickle", {"every": 0.3}),
+                 [self.CONFIG, self.INSTALLER]),
+                ("redirect abroad", "Tessaly", installer, (self.INSTALLER, "redirect", {"to": foreign}),
+                 [self.CONFIG, self.INSTALLER])]:
+            with self.subTest(name), mock.patch.dict(os.environ, {"VORN_TEST_PROGRESS_WINDOW_MS": "2000"}):
                 self.configure(upd_addr)
                 if fault:
-                    self.service.set_fault(self.CONFIG, fault)
+                    self.service.set_fault(fault[0], fault[1], **fault[2])
                 [out] = self.drive("download", launcher)
                 self.service.clear_faults()
                 self.assertEqual(out["titles"][-1], "下载失败")
@@ -239,6 +254,7 @@ class GameDownloadTests(DialogsCase):
                 self.assertEqual((out["result"], out["okEnabled"], out["cancelEnabled"]), (1, True, False))
                 self.assertIsNone(out["installerRun"])
                 self.assertFalse(out["configFileExists"])
+                self.assertFalse(out["tempExists"])
                 self.assertEqual(self.paths(), requested)
 
     def test_cancel_or_close_in_the_middle_stops_and_leaves_no_partial_installer(self):

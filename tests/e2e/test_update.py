@@ -6,6 +6,7 @@ import shutil
 import subprocess
 import threading
 import time
+from unittest import mock
 
 from tests.e2e import harness
 from tools.standin import StandInService, exe_version
@@ -118,6 +119,36 @@ class UpdateTests(harness.WineTestCase):
         self.assert_untouched(self.run_update())
         self.assertNotIn(RELEASE_PATH, [r.path for r in self.service.requests()])
 
+    def test_a_stalled_redirected_or_oversized_update_replaces_nothing(self):
+        # A release that trickles in fails within the progress window (shortened to three
+        # seconds), and no half-written download is left behind.
+        self.service.set_update_config(self.release, self.service.url(RELEASE_PATH), serve_exe_at=RELEASE_PATH)
+        self.service.set_fault(RELEASE_PATH, "trickle", every=0.5, bytes=64)
+        with mock.patch.dict(os.environ, {"VORN_TEST_PROGRESS_WINDOW_MS": "3000"}):
+            started = time.monotonic()
+            self.assert_untouched(self.run_update())
+            self.assertLess(time.monotonic() - started, 60)  # the trickle alone would take hours
+        self.assertIn(RELEASE_PATH, [r.path for r in self.service.requests()])
+        # A redirect to a host outside the service is not followed (the foreign address
+        # reaches this same service, which would log the hop).
+        self.install_fresh()
+        moved = "/files/Moved.exe"
+        self.service.set_update_config(self.release, self.service.url(moved), serve_exe_at=RELEASE_PATH)
+        self.service.set_fault(moved, "redirect", to=f"http://127.1:{self.service.port}{RELEASE_PATH}")
+        self.assert_untouched(self.run_update())
+        fetched = [r.path for r in self.service.requests()]
+        self.assertIn(moved, fetched)
+        self.assertNotIn(RELEASE_PATH, fetched)
+        # A configuration larger than any real one is not read at all, nor left behind.
+        self.install_fresh()
+        key = self.service.set_update_config(self.release, self.service.url(RELEASE_PATH), serve_exe_at=RELEASE_PATH)
+        padding = "; " + "x" * 100 + "\r\n"
+        config = "[VerKey]\r\nZelqa7=%s\r\nUpdAddr=%s\r\n%s" % (key, self.service.url(RELEASE_PATH), padding * 700)
+        self.service.put_file("/update/ConfigZelqa7.htm", config.encode("gbk"), "text/html")
+        self.assert_untouched(self.run_update())
+        self.assertFalse(os.path.exists(self.beside("ConfigZelqa7.htm")))
+        self.assertNotIn(RELEASE_PATH, [r.path for r in self.service.requests()])
+
     def test_escape_cancels_the_download(self):
         self.service.set_update_config(self.release, self.service.url(RELEASE_PATH), serve_exe_at=RELEASE_PATH)
         self.service.set_fault(RELEASE_PATH, "slow", delay=0, chunk=512, interval=0.05)
@@ -204,4 +235,5 @@ class ScheduledCheckTests(UpdateTests):
     test_a_damaged_download_or_a_missing_key_replaces_nothing = None
     test_a_short_download_replaces_nothing = None
     test_a_download_from_a_foreign_host_is_never_fetched = None
+    test_a_stalled_redirected_or_oversized_update_replaces_nothing = None
     test_escape_cancels_the_download = None

@@ -75,6 +75,10 @@ def _check_param(kind, key, value, default):
         if isinstance(value, (bytes, bytearray)):
             return bytes(value)
         raise ValueError("%s.body must be text or bytes" % kind)
+    if isinstance(default, str):
+        if not isinstance(value, str) or any(c in value for c in "\r\n"):
+            raise ValueError("%s.%s must be text on one line" % (kind, key))
+        return value
     if isinstance(default, bool):
         if not isinstance(value, bool):
             raise ValueError("%s.%s must be true or false" % (kind, key))
@@ -186,3 +190,41 @@ def _slow(conn, reply, p):
             return False
         conn.send(reply.body[offset:offset + chunk])
     return conn.keep_alive
+
+
+@fault_kind("trickle", every=1.0, bytes=1)
+def _trickle(conn, reply, p):
+    """The head at once, then the body `bytes` at a time, one piece every `every`
+    seconds: a line that is never silent long enough to time out."""
+    conn.send(build_head(reply.status, reply_headers(reply, conn.keep_alive)))
+    if not conn.send_body:
+        return conn.keep_alive
+    step = max(1, int(p["bytes"]))
+    for offset in range(0, len(reply.body), step):
+        if not conn.wait(float(p["every"])):
+            return False
+        conn.send(reply.body[offset:offset + step])
+    return conn.keep_alive
+
+
+@fault_kind("stall", sent=None)
+def _stall(conn, reply, p):
+    """A reply that never ends: nothing at all, or (with `sent`) the head announcing the
+    whole body and the first `sent` bytes of it; then silence until the service stops."""
+    if p["sent"] is not None:
+        conn.send(build_head(reply.status, reply_headers(reply, False)))
+        if conn.send_body:
+            conn.send(reply.body[:int(p["sent"])])
+    while conn.wait(3600):
+        pass
+    return False
+
+
+@fault_kind("redirect", to="", code=302)
+def _redirect(conn, reply, p):
+    """A redirect (`code`, one of 301 302 303 307 308) to the address `to`."""
+    code = int(p["code"])
+    if code not in (301, 302, 303, 307, 308):
+        code = 302
+    redirect = Reply(code, b"", "text/html; charset=utf-8", headers=[("Location", p["to"])])
+    return _send_whole(conn, redirect)

@@ -19,7 +19,8 @@ _TOKEN = re.compile(r"^[!#$%&'*+.^_`|~0-9A-Za-z-]+$")
 _VERSION = re.compile(r"^HTTP/(\d)\.(\d)$")
 
 REASONS = {
-    100: "Continue", 200: "OK", 204: "No Content", 400: "Bad Request",
+    100: "Continue", 200: "OK", 204: "No Content", 301: "Moved Permanently", 302: "Found",
+    303: "See Other", 307: "Temporary Redirect", 308: "Permanent Redirect", 400: "Bad Request",
     404: "Not Found", 405: "Method Not Allowed", 411: "Length Required",
     413: "Content Too Large", 414: "URI Too Long",
     431: "Request Header Fields Too Large", 500: "Internal Server Error",

@@ -278,6 +278,36 @@ class FaultTests(ServiceCase):
         self.assertEqual(self.get("/notice/pic.jpg")[2], data)
         self.assertGreaterEqual(time.monotonic() - t0, 0.28)
 
+    def test_trickle_stall_and_redirect(self):
+        self.svc.put_file("/update/t.exe", b"abcdef")
+        self.svc.set_fault("/update/t.exe", "trickle", every=0.1, bytes=2)
+        sock = socket.create_connection(("127.0.0.1", self.svc.port), timeout=5)
+        sock.sendall(b"GET /update/t.exe HTTP/1.1\r\nHost: h\r\n\r\n")
+        arrivals = []
+        data = b""
+        while not data.endswith(b"ef"):
+            data += sock.recv(100)
+            arrivals.append(time.monotonic())
+        sock.close()
+        self.assertEqual(split_reply(data)[2], b"abcdef")
+        self.assertGreaterEqual(arrivals[-1] - arrivals[0], 0.18)  # the body in three pieces, a pause before each
+        # A stall sends what it was told to and then holds the connection open.
+        self.svc.set_fault("/update/t.exe", "stall", sent=2)
+        sock = socket.create_connection(("127.0.0.1", self.svc.port), timeout=0.5)
+        sock.sendall(b"GET /update/t.exe HTTP/1.1\r\n\r\n")
+        data = b""
+        with self.assertRaises(socket.timeout):
+            while True:
+                data += sock.recv(100)
+        sock.close()
+        _, headers, body = split_reply(data)
+        self.assertEqual((headers["Content-Length"], body), ("6", b"ab"))
+        self.svc.set_fault("/update/t.exe", "redirect", to="http://127.1:9/t.exe", code=307)
+        status, resp, body = self.get("/update/t.exe")
+        self.assertEqual((status, resp.getheader("Location"), body), (307, "http://127.1:9/t.exe", b""))
+        with self.assertRaises(ValueError):
+            self.svc.set_fault("/x", "redirect", to="http://a/\r\nSet-Cookie: x")
+
     def test_times_query_keys_and_clearing(self):
         self.svc.set_fault("/webgame.htm", "500", times=1)
         self.assertEqual([self.get("/webgame.htm")[0] for _ in range(2)], [500, 200])

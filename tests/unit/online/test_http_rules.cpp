@@ -93,3 +93,54 @@ TEST(HttpRules, StatusProgressAndPingAddress) {
               u"http://127.0.0.1:28417/install.htm?tag=zelqa7&ver=3.0.0.1&count=1");
     EXPECT_EQ(CounterPingAddress(u"s", u"/a?b", 4294967295u), u"http://s/a?b&count=4294967295");
 }
+
+TEST(Redirects, EveryHopIsAnHttpAddressJudgedLikeTheFirst) {
+    for (std::u16string_view code : {u"301", u"302", u"303", u"307", u"308"}) EXPECT_TRUE(IsRedirectStatus(code));
+    for (std::u16string_view code : {u"200", u"304", u"300", u"404", u"3020", u"30x", u""}) {
+        EXPECT_FALSE(IsRedirectStatus(code)) << code.size();
+    }
+    const auto domains = ParseServiceDomains(u"vorn.example");
+    const auto from = SplitHostAndPath(u"http://dl.vorn.example:8080/a/b.exe", true);
+    ASSERT_TRUE(from);
+    // A path keeps the host and its port; a scheme-relative address keeps only the scheme.
+    EXPECT_EQ(RedirectAddress(*from, u"/c.exe?x=1"), u"http://dl.vorn.example:8080/c.exe?x=1");
+    EXPECT_EQ(RedirectAddress(*from, u"//other.host/c.exe"), u"http://other.host/c.exe");
+    EXPECT_EQ(RedirectAddress(*SplitHostAndPath(u"http://vorn.example/a", true), u"/b"), u"http://vorn.example/b");
+    EXPECT_EQ(RedirectAddress(*from, u"HTTP://Vorn.Example/c.exe"), u"HTTP://Vorn.Example/c.exe");
+    // The next address passes the same test as the first: a foreign host is refused.
+    EXPECT_TRUE(IsServiceUrl(*RedirectAddress(*from, u"/c.exe"), domains));
+    EXPECT_FALSE(IsServiceUrl(*RedirectAddress(*from, u"//evil.host/vorn.example"), domains));
+    EXPECT_FALSE(IsServiceUrl(*RedirectAddress(*from, u"http://vorn.example@evil.host/"), domains));
+    // Nothing this client cannot fetch, nothing relative to the object, nothing that could
+    // smuggle another header or host, nothing too long to fetch.
+    for (std::u16string location : {u"https://vorn.example/c.exe", u"ftp://vorn.example/c", u"c.exe", u"",
+                                    u"file:///c:/x.exe", u"/c.exe\r\nHost: evil.host", u"/a b", u"/\x7f"}) {
+        EXPECT_FALSE(RedirectAddress(*from, location)) << std::string(location.begin(), location.end());
+    }
+    EXPECT_FALSE(RedirectAddress(*from, u"/" + std::u16string(511, u'a')));
+    EXPECT_TRUE(RedirectAddress(*from, u"http://h/" + std::u16string(502, u'a')));
+}
+
+TEST(ReplyLimits, SizeAndProgressDeadline) {
+    EXPECT_TRUE(FitsReplyLimit(kConfigReplyBytes, kConfigReplyBytes));
+    EXPECT_FALSE(FitsReplyLimit(kConfigReplyBytes + 1, kConfigReplyBytes));
+    EXPECT_FALSE(FitsReplyLimit(0xFFFFFFFFu, kProgramReplyBytes));  // the largest length a reply can announce
+
+    // Silence: the window runs out from the start.
+    ProgressDeadline quiet(30000, 4096, 1000);
+    EXPECT_EQ(quiet.MsLeft(1000), 30000u);
+    EXPECT_EQ(quiet.MsLeft(21000), 10000u);
+    EXPECT_EQ(quiet.MsLeft(31000), 0u);
+    EXPECT_EQ(quiet.MsLeft(500), 30000u);  // a clock that went back counts as no time passed
+    // A trickle of a byte every 20 s never renews the window; enough bytes do.
+    ProgressDeadline trickle(30000, 4096, 0);
+    trickle.Received(1, 20000);
+    EXPECT_EQ(trickle.MsLeft(29999), 1u);
+    EXPECT_EQ(trickle.MsLeft(40000), 0u);
+    ProgressDeadline steady(30000, 4096, 0);
+    steady.Received(4000, 20000);
+    steady.Received(96, 29000);  // 4096 in all: a new window from here
+    EXPECT_EQ(steady.MsLeft(40000), 19000u);
+    steady.Received(4095, 58000);
+    EXPECT_EQ(steady.MsLeft(59000), 0u);
+}

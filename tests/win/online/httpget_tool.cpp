@@ -1,6 +1,6 @@
 // Runs one variant of the program's HTTP GET procedure for the end-to-end tests, which
 // control the stand-in service and read what it received:
-//   vorn_httpget ping URL | file URL PATH | service-file URL PATH | text URL |
+//   vorn_httpget ping URL | file URL PATH [MAXBYTES] | service-file URL PATH | text URL |
 //                progress URL PATH | cancel URL PATH MS |
 //                dialog MS URL1 PATH1 URL2 PATH2
 // Prints one JSON object. "dialog" runs the update progress dialog twice in this process,
@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -135,7 +136,8 @@ int wmain(int argc, wchar_t** argv) {
         ok = vorn::PingUrl(url);
         error = ok ? 0 : GetLastError();
     } else if (how == L"file" || how == L"service-file") {
-        ok = vorn::DownloadToFile(url, path, how == L"service-file");
+        const std::uint64_t limit = argc > 4 ? _wtoi64(argv[4]) : vorn::kProgramReplyBytes;
+        ok = vorn::DownloadToFile(url, path, how == L"service-file", limit);
     } else if (how == L"text") {
         vorn::HttpGetRequest req;
         req.url = url;
