@@ -3,6 +3,9 @@ registry, counters, and the reports that reach the service."""
 import filecmp
 import os
 import shutil
+import subprocess
+import threading
+import time
 
 from tests.e2e import harness
 from tools.standin import StandInService
@@ -104,3 +107,149 @@ class InstallTests(harness.WineTestCase):
         self.assertEqual(counters["Vorn"], "4294967295")
         self.assertEqual(counters["Game"], "abc")  # other counters untouched
         self.assertEqual(self.requests_to("/active.htm")[0].query, "tag=webkovo&ver=3.0.0.1&count=4294967295")
+
+
+def run_with_steps(exe, steps, *args, timeout=120):
+    """Runs the program with the development build's step seam set (see common/TestSeam.h)."""
+    env = dict(harness.wine_env(), VORN_TEST_STEPS=steps)
+    start = time.monotonic()
+    proc = subprocess.run([harness.WINE_EXEC, exe, *args], env=env, stdout=subprocess.PIPE,
+                          stderr=subprocess.STDOUT, timeout=timeout)
+    return harness.Result(proc.returncode, proc.stdout.decode("utf-8", "replace"), time.monotonic() - start)
+
+
+def click_box_button(button, timeout=30.0, skip=()):
+    """Clicks `button` in the first visible box titled as the program (the text is
+    painted; the buttons are controls) that is not one of `skip`; answers its handle."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        _, boxes = harness.probe("find", "--title", "Vorn - Mirelund", "--visible")
+        for box in boxes:
+            if box["hwnd"] in skip:
+                continue
+            _, children = harness.probe("children", box["hwnd"])
+            for child in children:
+                if child["visible"] and child["title"] == button:
+                    harness.probe("post", child["hwnd"], 0x00F5, 0, 0)  # BM_CLICK
+                    return box["hwnd"]
+        time.sleep(0.2)
+    raise AssertionError(f"no box with the button {button!r}")
+
+
+class InterruptedInstallTests(harness.WineTestCase):
+    """An install interrupted at each of its steps (made to fail, or the process ended there
+    as by a kill) leaves a whole executable in the data folder and counts nothing."""
+
+    def setUp(self):
+        super().setUp()
+        harness.reset_prefix()
+        self.service = StandInService(port=harness.service_port()).start()
+        self.addCleanup(self.service.stop)
+        harness.close_launchers_in_background(self)
+        self.folder = harness.prefix_path(*harness.DATA_FOLDER)
+        self.installed = os.path.join(self.folder, "Zelqa7.exe")
+        # What is installed already: another release, so that old and new bytes differ.
+        with open(os.path.join(harness.BUILD, "tests", "win", "online", "Zelqa7-3.0.0.2.exe"), "rb") as f:
+            self.old = f.read()
+        with open(harness.EXE, "rb") as f:
+            self.new = f.read()
+        os.makedirs(self.folder)
+        with open(self.installed, "wb") as f:
+            f.write(self.old)
+        self.downloaded = os.path.join(self.scratch, "Zelqa7.exe")
+        shutil.copy(harness.EXE, self.downloaded)
+        self.link = harness.prefix_path(*harness.DESKTOP, "VornMirelund登录器.lnk")
+
+    def installed_bytes(self):
+        with open(self.installed, "rb") as f:
+            return f.read()
+
+    def test_each_step_interrupted_leaves_a_whole_executable_and_no_count(self):
+        # (steps, how the run ends, which executable is in place afterwards)
+        cases = [
+            ("install.write=exit", 9, self.old),     # killed with half the copy written
+            ("install.flush=fail", 0, self.old),
+            ("install.rename=exit", 9, self.old),
+            ("install.rename=fail", 0, self.old),    # as when the installed launcher runs
+            ("install.shortcuts=exit", 9, self.new),  # in place, killed before the shortcuts
+        ]
+        for steps, code, in_place in cases:
+            with self.subTest(steps=steps):
+                outcome = {}
+                runner = threading.Thread(target=lambda: outcome.setdefault(
+                    "r", run_with_steps(self.downloaded, steps)))
+                runner.start()
+                if code == 0:
+                    click_box_button("确定")  # the player is told that nothing was installed
+                runner.join(120)
+                self.assertEqual(outcome["r"].code, code, outcome["r"].output)
+                self.assertEqual(self.installed_bytes(), in_place)
+                self.assertFalse(os.path.exists(self.link))
+                self.assertNotIn("/install.htm", [r.path for r in self.service.requests()])
+                ini = os.path.join(self.folder, "Statistic.ini")
+                self.assertNotIn("Inst", harness.read_ini(ini) if os.path.exists(ini) else {})
+                if code == 0:  # a failed step cleans up after itself; a kill cannot
+                    self.assertFalse(os.path.exists(self.installed + ".part"))
+
+        # The next install, uninterrupted, goes through whatever the others left behind.
+        result = harness.run_windows(self.downloaded, timeout=120)
+        self.assertEqual(result.code, 0, result.output)
+        self.assertEqual(self.installed_bytes(), self.new)
+        self.assertEqual([n for n in os.listdir(self.folder) if n.endswith(".part")], [])
+        self.assertTrue(os.path.exists(self.link))
+        self.assertEqual(harness.read_ini(os.path.join(self.folder, "Statistic.ini")).get("Inst"), "1")
+
+    def test_a_running_installed_launcher_is_not_replaced_nor_counted_as_an_install(self):
+        # The installed program runs (here its uninstall question waits for an answer).
+        holder = threading.Thread(target=lambda: harness.run_windows(self.installed, "/uninst", timeout=120))
+        holder.start()
+        question = None
+        deadline = time.monotonic() + 30
+        while time.monotonic() < deadline and not question:
+            _, found = harness.probe("find", "--title", "Vorn - Mirelund", "--visible")
+            question = found[0]["hwnd"] if found else None
+            time.sleep(0.2)
+        self.assertIsNotNone(question, "the installed program did not start")
+        outcome = {}
+        runner = threading.Thread(target=lambda: outcome.setdefault("r", harness.run_windows(self.downloaded)))
+        runner.start()
+        click_box_button("确定", skip=(question,))
+        runner.join(120)
+        self.assertEqual(outcome["r"].code, 0, outcome["r"].output)
+        self.assertEqual(self.installed_bytes(), self.old)
+        self.assertNotIn("/install.htm", [r.path for r in self.service.requests()])
+        self.assertFalse(os.path.exists(self.link))
+        self.assertFalse(os.path.exists(self.installed + ".part"))
+        click_box_button("否")
+        holder.join(60)
+        self.assertFalse(holder.is_alive())
+
+
+class CounterTests(harness.WineTestCase):
+    def setUp(self):
+        super().setUp()
+        harness.reset_prefix()
+        self.service = StandInService(port=harness.service_port()).start()
+        self.addCleanup(self.service.stop)
+
+    def test_runs_that_start_together_lose_no_count_even_when_one_is_killed_mid_count(self):
+        os.makedirs(harness.prefix_path(*harness.DATA_FOLDER))
+        exe = os.path.join(self.scratch, "Zelqa7.exe")
+        shutil.copy(harness.EXE, exe)
+        # Each run pauses between reading and writing its count, so without a lock every
+        # one would read the same value; one more is killed while it holds the lock.
+        steps = ["counter.write=slow"] * 4 + ["counter.write=exit"]
+        results = [None] * len(steps)
+
+        def run(i):
+            results[i] = run_with_steps(exe, steps[i], "/KovoD")
+        runners = [threading.Thread(target=run, args=(i,)) for i in range(len(steps))]
+        for runner in runners:
+            runner.start()
+        for runner in runners:
+            runner.join(180)
+        self.assertEqual([r.code for r in results], [0, 0, 0, 0, 9])
+        counters = harness.read_ini(harness.prefix_path(*harness.DATA_FOLDER, "Statistic.ini"))
+        self.assertEqual(counters.get("Vorn"), "4")
+        sent = sorted(r.query for r in self.service.requests() if r.path == "/active.htm")
+        self.assertEqual(sent, [f"tag=webkovo&ver=3.0.0.1&count={n}" for n in (1, 2, 3, 4)])
