@@ -11,11 +11,6 @@ namespace vorn {
 
 namespace {
 
-// Protected (nothing inherited from the parent); system and administrators full control,
-// everyone read and run (FILE_GENERIC_READ | FILE_GENERIC_EXECUTE); inherited by everything
-// created inside.
-constexpr wchar_t kDataFolderRights[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;WD)";
-
 class Handle {
 public:
     explicit Handle(HANDLE h) : h_(h) {}
@@ -99,7 +94,7 @@ bool MoveIntoPlace(const std::wstring& from, const std::wstring& to, const char*
 
 bool CreateProtectedFolder(const std::wstring& path) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kDataFolderRights, SDDL_REVISION_1, &descriptor,
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kProtectedFolderRights, SDDL_REVISION_1, &descriptor,
                                                               nullptr)) {
         return false;
     }

@@ -25,6 +25,10 @@ bool MoveIntoPlace(const std::wstring& from, const std::wstring& to, const char*
 // folder this call creates, and they do not inherit the parent's. True when the folder
 // exists afterwards.
 bool CreateProtectedFolder(const std::wstring& path);
+// Those rights as security descriptor text: protected (nothing inherited from the parent);
+// system and administrators full control, everyone read and run
+// (FILE_GENERIC_READ | FILE_GENERIC_EXECUTE); passed on to everything created inside.
+inline constexpr wchar_t kProtectedFolderRights[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;WD)";
 
 // A mutex shared by every process on the machine, held from construction (waiting at most
 // `waitMs`) to destruction. A holder that ended without letting go (a killed process) does
