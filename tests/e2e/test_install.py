@@ -79,6 +79,9 @@ class InstallTests(harness.WineTestCase):
     def test_installing_again_counts_on_and_replaces_the_shortcuts(self):
         self.run_copy()
         self.service.wait_for_requests(path="/active.htm", count=1, timeout=30)
+        # A launcher still running its installed file keeps the next install from replacing
+        # it; the closer in the background ends this one.
+        self.assertTrue(wait_for_program_to_end(r"C:\ProgramData\Vorn\GameLogin\Zelqa7.exe"))
         link = harness.prefix_path(*harness.DESKTOP, "VornMirelund登录器.lnk")
         os.remove(link)
         self.run_copy(folder="Other")
@@ -107,6 +110,34 @@ class InstallTests(harness.WineTestCase):
         self.assertEqual(counters["Vorn"], "4294967295")
         self.assertEqual(counters["Game"], "abc")  # other counters untouched
         self.assertEqual(self.requests_to("/active.htm")[0].query, "tag=webkovo&ver=3.0.0.1&count=4294967295")
+
+
+def wait_for_program_to_end(windows_path, timeout=60.0):
+    """Waits until no process of this Wine prefix runs the program at `windows_path` (Wine's
+    processes carry their Windows command line and their prefix in the environment)."""
+    prefix = ("WINEPREFIX=" + os.path.join(harness.wine_env()["VORN_WINE_ROOT"], "prefix")).encode()
+    wanted = windows_path.lower().encode()
+
+    def running():
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open(f"/proc/{pid}/cmdline", "rb") as f:
+                    command = f.read().split(b"\0")[0].lower()
+                if command != wanted:
+                    continue
+                with open(f"/proc/{pid}/environ", "rb") as f:
+                    if prefix in f.read().split(b"\0"):
+                        return True
+            except OSError:
+                continue
+        return False
+
+    deadline = time.monotonic() + timeout
+    while running():
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(0.2)
+    return True
 
 
 def run_with_steps(exe, steps, *args, timeout=120):
