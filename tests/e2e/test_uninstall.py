@@ -99,15 +99,17 @@ class UninstallTests(harness.WineTestCase):
 
 
 # --- The self-delete batch with hostile paths, and its bound (kept apart from the tests above).
+import glob  # noqa: E402
+
+from tests.e2e.test_install import click_box_button, first_box, run_with_steps  # noqa: E402
+
 
 def temp_files(pattern):
-    import glob
     return glob.glob(harness.prefix_path("users", "*", "Temp", pattern))
 
 
 class SelfDeleteBatchTests(UninstallTests):
     def uninstall(self, exe, steps=""):
-        from tests.e2e.test_install import click_box_button, run_with_steps
         outcome = {}
         runner = threading.Thread(target=lambda: outcome.setdefault("r", run_with_steps(exe, steps, "/uninst")))
         runner.start()
@@ -139,14 +141,7 @@ class SelfDeleteBatchTests(UninstallTests):
         # Another process of the program runs on (its own question waits for an answer).
         holder = threading.Thread(target=lambda: harness.run_windows(installed, "/uninst", timeout=300))
         holder.start()
-        from tests.e2e.test_install import click_box_button, run_with_steps
-        deadline = time.monotonic() + 30
-        first = []
-        while not first and time.monotonic() < deadline:
-            _, first = harness.probe("find", "--title", "Vorn - Mirelund", "--visible")
-            time.sleep(0.2)
-        self.assertTrue(first, "the other process did not start")
-        held = first[0]["hwnd"]
+        held = first_box()
         outcome = {}
         runner = threading.Thread(target=lambda: outcome.setdefault(
             "r", run_with_steps(installed, "uninstall.tries=3", "/uninst")))

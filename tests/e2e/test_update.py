@@ -8,6 +8,7 @@ import threading
 import time
 
 from tests.e2e import harness
+from tests.e2e.test_install import click_box_button, run_with_steps
 from tools.standin import StandInService, exe_version
 
 REG_KEY = r"HKLM\Software\Vorn\GameLogin\Zelqa7"
@@ -137,7 +138,6 @@ class UpdateTests(harness.WineTestCase):
         self.assert_untouched(outcome["result"])
 
     def test_a_swap_interrupted_at_each_step_leaves_a_startable_launcher(self):
-        from tests.e2e.test_install import click_box_button, run_with_steps
         self.service.set_update_config(self.release, self.service.url(RELEASE_PATH), serve_exe_at=RELEASE_PATH)
         old = self.beside("OldZelqa7.exe")
         # (steps, exit code, what is left beside the program besides the whole old executable)
