@@ -106,8 +106,9 @@ BOOL WriteSelfDeleteBatch() {
     if (tempLength == 0 || tempLength >= MAX_PATH) return FALSE;
     wchar_t unique[MAX_PATH] = {};
     if (GetTempFileNameW(temp, L"DelSelf", 0, unique) == 0) return FALSE;
-    // The batch runs in the temporary folder and names its own files there by their plain
-    // names ("DelXXXX.tmp.bat"): no path of the player's reaches cmd where it can help it.
+    // The batch runs in the temporary folder and names its files there by their plain ASCII
+    // names ("DelXXXX.tmp.bat"): cmd would expand a "%" in a path of the player's, and reads
+    // the batch in the ANSI code page, which may not hold every character of it.
     const std::wstring batch = std::wstring(unique) + L".bat";
     const std::wstring parked = std::wstring(unique) + L".exe";
 
