@@ -3,10 +3,12 @@
 #include <string>
 
 #include "common/BuildSettings.h"
+#include "common/FileReplace.h"
 #include "common/Locations.h"
 #include "common/Settings.h"
 #include "app/WayfrontApp.h"
 #include "common/ModulePath.h"
+#include "common/TestSeam.h"
 #include "common/TextNumbers.h"
 #include "online/HttpClient.h"
 #include "online/HttpRules.h"
@@ -14,6 +16,8 @@
 namespace vorn {
 
 namespace {
+
+constexpr DWORD kCounterLockWaitMs = 10000;
 
 struct CounterInfo {
     const wchar_t* key;
@@ -53,12 +57,17 @@ unsigned IncrementCounter(int kind) {
     const CounterInfo* info = InfoFor(kind);
     const std::wstring ini = CounterIniPath();
     if (info == nullptr || ini.empty()) return 0;
+    // Processes that start together (an install and the copy it starts, several
+    // launchers) would each read the same value and store the same next one. The wait is
+    // bounded: a count made without the lock beats a run that never starts.
+    MachineLock counting(kCounterLockName, kCounterLockWaitMs);
     // A new Statistic.ini is made Unicode so that later text values survive.
     EnsureUnicodeIniFile(ini);
     wchar_t stored[settings::kCounterTextChars] = {};
     GetPrivateProfileStringW(settings::kIniSection, info->key, settings::kCounterDefault, stored,
                              settings::kCounterTextChars, ini.c_str());
     const std::uint32_t next = NextCounterValue(ToU16(stored));
+    (void)StepFailsForTest("counter.write");  // the window between the read and the write
     WritePrivateProfileStringW(settings::kIniSection, info->key, ToWide(FormatUnsigned(next)).c_str(), ini.c_str());
     return next;
 }

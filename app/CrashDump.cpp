@@ -3,6 +3,7 @@
 #include <dbghelp.h>
 
 #include <atomic>
+#include <string>
 
 #include "common/ModulePath.h"
 #include "common/PathRules.h"
@@ -23,10 +24,23 @@ constexpr int kDumpTypes[] = {0x1A25, 0x225, 0};
 
 std::atomic<bool> g_dumpWritten{false};
 
+// The debug helper from the system folder only: the program runs elevated, and a file of
+// that name beside it (or anywhere else on the search path) is not to be trusted.
+HMODULE LoadSystemDbgHelp() {
+    HMODULE module = LoadLibraryExW(L"DbgHelp.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (module != nullptr || GetLastError() != ERROR_INVALID_PARAMETER) return module;
+    // A system without that search flag: name the file by its full path instead.
+    wchar_t system[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length + 13 >= MAX_PATH) return nullptr;
+    return LoadLibraryExW((std::wstring(system, length) + L"\\DbgHelp.dll").c_str(), nullptr,
+                          LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
 }  // namespace
 
 BOOL WriteCrashDump(HANDLE file, EXCEPTION_POINTERS* pointers) {
-    HMODULE dbghelp = LoadLibraryW(L"DbgHelp.dll");
+    HMODULE dbghelp = LoadSystemDbgHelp();
     if (dbghelp == nullptr) return FALSE;
     BOOL written = FALSE;
     auto write = reinterpret_cast<MiniDumpWriteDumpFn>(

@@ -2,32 +2,49 @@
 
 namespace vorn {
 
-namespace {
-constexpr size_t kBatchBufferBytes = 2048;
-
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
-}  // namespace
-
 std::string BatchFolderOf(std::string_view exePath) {
     const size_t slash = exePath.rfind('\\');
     return std::string(slash == std::string_view::npos ? exePath : exePath.substr(0, slash));
 }
 
-std::optional<std::string> SelfDeleteBatchText(std::string_view exePath, std::string_view batchPath, bool longForm) {
-    std::string text;
-    text += "cd\\\r\n";
-    text += ":delexe\r\n";
-    // One echo request to the loopback address: the pause between two tries.
-    text += "ping -n 1 127.0.0.1\r\n";
-    text += "del " + Quoted(exePath) + "\r\n";
-    text += "if exist " + Quoted(exePath) + " goto :delexe\r\n";
-    if (longForm) {
-        const std::string folder = BatchFolderOf(exePath);
-        text += "del " + Quoted(folder) + " /Q /F /A\r\n";
-        text += "rd " + Quoted(folder) + "\r\n";
+std::optional<std::string> BatchLiteral(std::string_view path) {
+    if (path.empty()) return std::nullopt;
+    std::string quoted = "\"";
+    for (const char c : path) {
+        if (c == '"' || c == '\r' || c == '\n' || c == '\0') return std::nullopt;
+        quoted += c;
+        if (c == '%') quoted += '%';
     }
-    text += "del " + Quoted(batchPath) + "\r\n";
-    if (text.size() >= kBatchBufferBytes) return std::nullopt;
+    return quoted + "\"";
+}
+
+std::optional<std::string> SelfDeleteBatchText(std::string_view target, std::string_view folder,
+                                               std::string_view batchPath, int tries) {
+    const auto exe = BatchLiteral(target);
+    const auto self = BatchLiteral(batchPath);
+    if (!exe || !self || tries < 1) return std::nullopt;
+    std::string text;
+    // No echo of commands, and "!" taken as itself whatever the machine's default.
+    text += "@echo off\r\n";
+    text += "setlocal DisableDelayedExpansion\r\n";
+    text += "set tries=0\r\n";
+    text += ":delexe\r\n";
+    // Two echo requests to the loopback address: about a second between two tries.
+    text += "ping -n 2 127.0.0.1 >nul\r\n";
+    text += "del /f " + *exe + "\r\n";
+    text += "if not exist " + *exe + " goto deleted\r\n";
+    text += "set /a tries+=1\r\n";
+    text += "if %tries% lss " + std::to_string(tries) + " goto delexe\r\n";
+    text += "goto done\r\n";
+    text += ":deleted\r\n";
+    if (!folder.empty()) {
+        const auto dir = BatchLiteral(folder);
+        if (!dir) return std::nullopt;
+        text += "del " + *dir + " /Q /F /A\r\n";
+        text += "rd " + *dir + "\r\n";
+    }
+    text += ":done\r\n";
+    text += "del " + *self + "\r\n";
     return text;
 }
 

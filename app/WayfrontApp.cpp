@@ -8,6 +8,7 @@
 
 #include "common/StartProcess.h"
 #include "common/BuildSettings.h"
+#include "common/FileReplace.h"
 #include "app/CounterPing.h"
 #include "app/CrashDump.h"
 #include "app/Install.h"
@@ -102,21 +103,31 @@ BOOL CWayfront3App::InitInstance() {
         }
         return FALSE;
     case vorn::MODE_UPDATE:
-        // The download runs whatever the forced check found.
-        vorn::CheckForUpdate(true, mode, m_szUpdAddr, m_szUpdKey);
-        if (FinishUpdate()) return FALSE;
-        break;
     case vorn::MODE_INSTALL:
-    case vorn::MODE_SHORTCUT:
-        if (vorn::CheckForUpdate(false, mode, m_szUpdAddr, m_szUpdKey) != 0 && FinishUpdate()) return FALSE;
+    case vorn::MODE_SHORTCUT: {
+        // One updater at a time: a second one goes on without updating rather than
+        // downloading over the first one's files.
+        vorn::MachineLock updating(vorn::kUpdateLockName, 0);
+        if (!updating.held()) break;
+        // The forced download runs whatever the check found.
+        const bool forced = mode == vorn::MODE_UPDATE;
+        if ((vorn::CheckForUpdate(forced, mode, m_szUpdAddr, m_szUpdKey) != 0 || forced) && FinishUpdate()) {
+            return FALSE;
+        }
         break;
+    }
     default:
         break;
     }
 
     switch (mode) {
     case vorn::MODE_INSTALL:
-        vorn::InstallToDataFolder();
+        if (!vorn::InstallToDataFolder()) {
+            // Nothing new is in place: no install to count or report.
+            ShowMessage(0, vorn::build::kWindowTitle,
+                        L"安装失败：登录器未能复制到数据文件夹。\r\n如果登录器正在运行，请先退出它再安装。", nullptr);
+            return FALSE;
+        }
         vorn::WriteDisableDays();
         vorn::CountRunAndPing(vorn::COUNTER_INSTALL);
         WaitForSingleObject(m_hPingDone, INFINITE);

@@ -4,11 +4,14 @@
 #include <memory>
 #include <string>
 
+#include "common/BuildSettings.h"
+#include "common/FileReplace.h"
 #include "common/Settings.h"
 #include "common/ModulePath.h"
 #include "online/UpdateCheck.h"
 #include "online/UpdateRules.h"
 #include "res/resource.h"
+#include "skin/MessageBox.h"
 #include "skin/SkinImage.h"
 
 namespace vorn {
@@ -167,12 +170,21 @@ BOOL RunUpdateDownload(CPrgsDlg& dialog, const wchar_t* updAddr, const wchar_t* 
         ScheduleRemoval(newPath.c_str());
         return FALSE;
     }
-    if (!MoveFileExW(exe.c_str(), oldPath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    // A running executable can be renamed but not overwritten: move it aside, then move
+    // the download into its name. Only the instant between the two renames has no
+    // executable under the program's name.
+    if (!MoveIntoPlace(exe, oldPath, "update.aside")) {
         ScheduleRemoval(newPath.c_str());
         return FALSE;
     }
-    if (!MoveFileExW(newPath.c_str(), exe.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        MoveFileExW(oldPath.c_str(), exe.c_str(), MOVEFILE_REPLACE_EXISTING);  // put the old one back
+    if (!MoveIntoPlace(newPath, exe, "update.swap")) {
+        // Put the old one back; should its rename fail too, a fresh copy of it will do,
+        // since the program's own name is free. Only when both fail is the player told.
+        if (!MoveIntoPlace(oldPath, exe, "update.rollback") &&
+            CopyIntoPlace(oldPath, exe, "update.restore") != ReplaceStep::kDone) {
+            const std::wstring text = L"更新失败，登录器文件未能恢复。\r\n请重新安装，或把 " + oldPath + L" 改名为 " + exe;
+            ShowMessage(0, build::kWindowTitle, text.c_str(), nullptr);
+        }
         ScheduleRemoval(newPath.c_str());
         return FALSE;
     }

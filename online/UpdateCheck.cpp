@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/BuildSettings.h"
+#include "common/FileReplace.h"
 #include "common/RunMode.h"
 #include "common/Settings.h"
 #include "common/ModulePath.h"
@@ -68,6 +69,9 @@ BOOL FetchUpdateConfig(char* key, wchar_t* updAddr) {
     if (key != nullptr) key[0] = '\0';
     const std::wstring configFile = GetModulePath(settings::kFileUpdateConfig);
     if (configFile.empty()) return FALSE;
+    // The file beside the program is shared with any updater running now: wait for none.
+    MachineLock updating(kUpdateLockName, 0);
+    if (!updating.held()) return FALSE;
     const std::wstring url = std::wstring(L"http://") + build::kServiceHost + kConfigPath;
     if (!DownloadToFile(url.c_str(), configFile.c_str(), false, kConfigReplyBytes)) return FALSE;
 

@@ -3,6 +3,9 @@ registry, counters, and the reports that reach the service."""
 import filecmp
 import os
 import shutil
+import subprocess
+import threading
+import time
 
 from tests.e2e import harness
 from tools.standin import StandInService
@@ -76,6 +79,9 @@ class InstallTests(harness.WineTestCase):
     def test_installing_again_counts_on_and_replaces_the_shortcuts(self):
         self.run_copy()
         self.service.wait_for_requests(path="/active.htm", count=1, timeout=30)
+        # A launcher still running its installed file keeps the next install from replacing
+        # it; the closer in the background ends this one.
+        self.assertTrue(wait_for_program_to_end(r"C:\ProgramData\Vorn\GameLogin\Zelqa7.exe"))
         link = harness.prefix_path(*harness.DESKTOP, "VornMirelund登录器.lnk")
         os.remove(link)
         self.run_copy(folder="Other")
@@ -104,3 +110,173 @@ class InstallTests(harness.WineTestCase):
         self.assertEqual(counters["Vorn"], "4294967295")
         self.assertEqual(counters["Game"], "abc")  # other counters untouched
         self.assertEqual(self.requests_to("/active.htm")[0].query, "tag=webkovo&ver=3.0.0.1&count=4294967295")
+
+
+def wait_for_program_to_end(windows_path, timeout=60.0):
+    """Waits until no process of this Wine prefix runs the program at `windows_path` (Wine's
+    processes carry their Windows command line and their prefix in the environment)."""
+    prefix = ("WINEPREFIX=" + os.path.join(harness.wine_env()["VORN_WINE_ROOT"], "prefix")).encode()
+    wanted = windows_path.lower().encode()
+
+    def running():
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open(f"/proc/{pid}/cmdline", "rb") as f:
+                    command = f.read().split(b"\0")[0].lower()
+                if command != wanted:
+                    continue
+                with open(f"/proc/{pid}/environ", "rb") as f:
+                    if prefix in f.read().split(b"\0"):
+                        return True
+            except OSError:
+                continue
+        return False
+
+    deadline = time.monotonic() + timeout
+    while running():
+        if time.monotonic() > deadline:
+            return False
+        time.sleep(0.2)
+    return True
+
+
+def run_with_steps(exe, steps, *args, timeout=120):
+    """Runs the program with the development build's step seam set (see common/TestSeam.h)."""
+    env = dict(harness.wine_env(), VORN_TEST_STEPS=steps)
+    start = time.monotonic()
+    proc = subprocess.run([harness.WINE_EXEC, exe, *args], env=env, stdout=subprocess.PIPE,
+                          stderr=subprocess.STDOUT, timeout=timeout)
+    return harness.Result(proc.returncode, proc.stdout.decode("utf-8", "replace"), time.monotonic() - start)
+
+
+def click_box_button(button, timeout=30.0, skip=()):
+    """Clicks `button` in the first visible box titled as the program (the text is
+    painted; the buttons are controls) that is not one of `skip`; answers its handle."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        _, boxes = harness.probe("find", "--title", "Vorn - Mirelund", "--visible")
+        for box in boxes:
+            if box["hwnd"] in skip:
+                continue
+            _, children = harness.probe("children", box["hwnd"])
+            for child in children:
+                if child["visible"] and child["title"] == button:
+                    harness.probe("post", child["hwnd"], 0x00F5, 0, 0)  # BM_CLICK
+                    return box["hwnd"]
+        time.sleep(0.2)
+    raise AssertionError(f"no box with the button {button!r}")
+
+
+def first_box(timeout=30.0):
+    """The handle of the first visible window titled as the program to appear."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        _, found = harness.probe("find", "--title", "Vorn - Mirelund", "--visible")
+        if found:
+            return found[0]["hwnd"]
+        time.sleep(0.2)
+    raise AssertionError("no window of the program appeared")
+
+
+class InterruptedInstallTests(harness.WineTestCase):
+    """An install interrupted at each of its steps (made to fail, or the process ended there
+    as by a kill) leaves a whole executable in the data folder and counts nothing."""
+
+    def setUp(self):
+        super().setUp()
+        harness.reset_prefix()
+        self.service = StandInService(port=harness.service_port()).start()
+        self.addCleanup(self.service.stop)
+        harness.close_launchers_in_background(self)
+        self.folder = harness.prefix_path(*harness.DATA_FOLDER)
+        self.installed = os.path.join(self.folder, "Zelqa7.exe")
+        # What is installed already: another release, so that old and new bytes differ.
+        with open(os.path.join(harness.BUILD, "tests", "win", "online", "Zelqa7-3.0.0.2.exe"), "rb") as f:
+            self.old = f.read()
+        with open(harness.EXE, "rb") as f:
+            self.new = f.read()
+        os.makedirs(self.folder)
+        with open(self.installed, "wb") as f:
+            f.write(self.old)
+        self.downloaded = os.path.join(self.scratch, "Zelqa7.exe")
+        shutil.copy(harness.EXE, self.downloaded)
+        self.link = harness.prefix_path(*harness.DESKTOP, "VornMirelund登录器.lnk")
+
+    def installed_bytes(self):
+        with open(self.installed, "rb") as f:
+            return f.read()
+
+    def test_each_step_interrupted_leaves_a_whole_executable_and_no_count(self):
+        # (steps, how the run ends, which executable is in place afterwards); no steps: the
+        # installed program runs, so the system refuses to replace its file.
+        cases = [
+            ("install.write=exit", 9, self.old),     # killed with half the copy written
+            ("install.flush=fail", 0, self.old),
+            ("install.rename=exit", 9, self.old),
+            ("", 0, self.old),
+            ("install.shortcuts=exit", 9, self.new),  # in place, killed before the shortcuts
+        ]
+        for steps, code, in_place in cases:
+            with self.subTest(steps=steps or "installed program running"):
+                holder, question = None, None
+                if not steps:  # its uninstall question waits for an answer meanwhile
+                    holder = threading.Thread(target=harness.run_windows, args=(self.installed, "/uninst"))
+                    holder.start()
+                    question = first_box()
+                outcome = {}
+                runner = threading.Thread(target=lambda: outcome.setdefault(
+                    "r", run_with_steps(self.downloaded, steps)))
+                runner.start()
+                if code == 0:
+                    click_box_button("确定", skip=(question,))  # the player is told nothing was installed
+                runner.join(120)
+                self.assertEqual(outcome["r"].code, code, outcome["r"].output)
+                self.assertEqual(self.installed_bytes(), in_place)
+                self.assertFalse(os.path.exists(self.link))
+                self.assertNotIn("/install.htm", [r.path for r in self.service.requests()])
+                ini = os.path.join(self.folder, "Statistic.ini")
+                self.assertNotIn("Inst", harness.read_ini(ini) if os.path.exists(ini) else {})
+                if code == 0:  # a failed step cleans up after itself; a kill cannot
+                    self.assertFalse(os.path.exists(self.installed + ".part"))
+                if holder:
+                    click_box_button("否")
+                    holder.join(60)
+                    self.assertFalse(holder.is_alive())
+
+        # The next install, uninterrupted, goes through whatever the others left behind.
+        result = harness.run_windows(self.downloaded, timeout=120)
+        self.assertEqual(result.code, 0, result.output)
+        self.assertEqual(self.installed_bytes(), self.new)
+        self.assertEqual([n for n in os.listdir(self.folder) if n.endswith(".part")], [])
+        self.assertTrue(os.path.exists(self.link))
+        self.assertEqual(harness.read_ini(os.path.join(self.folder, "Statistic.ini")).get("Inst"), "1")
+
+
+class CounterTests(harness.WineTestCase):
+    def setUp(self):
+        super().setUp()
+        harness.reset_prefix()
+        self.service = StandInService(port=harness.service_port()).start()
+        self.addCleanup(self.service.stop)
+
+    def test_runs_that_start_together_lose_no_count_even_when_one_is_killed_mid_count(self):
+        os.makedirs(harness.prefix_path(*harness.DATA_FOLDER))
+        exe = os.path.join(self.scratch, "Zelqa7.exe")
+        shutil.copy(harness.EXE, exe)
+        # Each run pauses between reading and writing its count, so without a lock every
+        # one would read the same value; one more is killed while it holds the lock.
+        steps = ["counter.write=slow"] * 4 + ["counter.write=exit"]
+        results = [None] * len(steps)
+
+        def run(i):
+            results[i] = run_with_steps(exe, steps[i], "/KovoD")
+        runners = [threading.Thread(target=run, args=(i,)) for i in range(len(steps))]
+        for runner in runners:
+            runner.start()
+        for runner in runners:
+            runner.join(180)
+        self.assertEqual([r.code for r in results], [0, 0, 0, 0, 9])
+        counters = harness.read_ini(harness.prefix_path(*harness.DATA_FOLDER, "Statistic.ini"))
+        self.assertEqual(counters.get("Vorn"), "4")
+        sent = sorted(r.query for r in self.service.requests() if r.path == "/active.htm")
+        self.assertEqual(sent, [f"tag=webkovo&ver=3.0.0.1&count={n}" for n in (1, 2, 3, 4)])

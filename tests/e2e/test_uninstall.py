@@ -96,3 +96,72 @@ class UninstallTests(harness.WineTestCase):
         self.assertTrue(os.path.exists(installed))
         self.assertIsNotNone(harness.registry_value(REG_KEY, "DisableDays"))
         self.assertNotIn("/uninstall.htm", [r.path for r in self.service.requests()])
+
+
+# --- The self-delete batch with hostile paths, and its bound (kept apart from the tests above).
+import glob  # noqa: E402
+
+from tests.e2e.test_install import click_box_button, first_box, run_with_steps  # noqa: E402
+
+
+def temp_files(pattern):
+    return glob.glob(harness.prefix_path("users", "*", "Temp", pattern))
+
+
+class SelfDeleteBatchTests(UninstallTests):
+    def uninstall(self, exe, steps=""):
+        outcome = {}
+        runner = threading.Thread(target=lambda: outcome.setdefault("r", run_with_steps(exe, steps, "/uninst")))
+        runner.start()
+        question = click_box_button("是")
+        click_box_button("确定", skip=(question,))
+        runner.join(120)
+        self.assertEqual(outcome["r"].code, 0, outcome["r"].output)
+
+    def wait_until(self, condition, timeout=60):
+        deadline = time.monotonic() + timeout
+        while not condition() and time.monotonic() < deadline:
+            time.sleep(0.5)
+        return condition()
+
+    def test_a_path_with_percent_and_a_character_outside_the_code_page_is_removed(self):
+        # "%PATH%" is a variable cmd would expand; "क" has no place in code page 936.
+        folder = os.path.join(self.scratch, "Solo 100%PATH% !x! क")
+        os.makedirs(folder)
+        exe = os.path.join(folder, "Zelqa7 क.exe")
+        shutil.copy(harness.EXE, exe)
+        self.uninstall(exe)
+        self.assertTrue(self.wait_until(lambda: not os.path.exists(folder)), "the folder stayed")
+        # The batch and the executable it deleted are gone; only the empty temporary file stays.
+        self.assertTrue(self.wait_until(lambda: not temp_files("Del*.tmp.bat")))
+        self.assertEqual(temp_files("Del*.tmp.exe"), [])
+
+    def test_the_batch_gives_up_while_a_process_still_runs_the_executable(self):
+        installed = self.install()
+        # Another process of the program runs on (its own question waits for an answer).
+        holder = threading.Thread(target=lambda: harness.run_windows(installed, "/uninst", timeout=300))
+        holder.start()
+        held = first_box()
+        outcome = {}
+        runner = threading.Thread(target=lambda: outcome.setdefault(
+            "r", run_with_steps(installed, "uninstall.tries=3", "/uninst")))
+        runner.start()
+        question = click_box_button("是", skip=(held,))
+        click_box_button("确定", skip=(held, question))
+        runner.join(120)
+        self.assertEqual(outcome["r"].code, 0, outcome["r"].output)
+        # The executable left the data folder at once; the batch tried three times and
+        # ended (deleting itself) while the other process still ran it.
+        self.assertFalse(os.path.exists(installed))
+        self.assertTrue(self.wait_until(lambda: not temp_files("Del*.tmp.bat")), "the batch still runs")
+        parked = temp_files("Del*.tmp.exe")
+        self.assertEqual(len(parked), 1)
+        click_box_button("否", skip=(question,))
+        holder.join(60)
+        self.assertFalse(holder.is_alive())
+        self.assertTrue(os.path.exists(harness.prefix_path(*harness.DATA_FOLDER, "Statistic.ini")))
+
+    # The scenarios of the base class are not repeated here.
+    test_yes_removes_the_program_and_the_batch_deletes_the_executable = None
+    test_the_long_form_removes_a_folder_that_held_only_the_executable = None
+    test_no_keeps_everything = None

@@ -9,6 +9,7 @@ import time
 from unittest import mock
 
 from tests.e2e import harness
+from tests.e2e.test_install import click_box_button, run_with_steps
 from tools.standin import StandInService, exe_version
 
 REG_KEY = r"HKLM\Software\Vorn\GameLogin\Zelqa7"
@@ -167,6 +168,68 @@ class UpdateTests(harness.WineTestCase):
         self.assertFalse(runner.is_alive())
         self.assert_untouched(outcome["result"])
 
+    def test_a_swap_interrupted_at_each_step_leaves_a_startable_launcher(self):
+        self.service.set_update_config(self.release, self.service.url(RELEASE_PATH), serve_exe_at=RELEASE_PATH)
+        old = self.beside("OldZelqa7.exe")
+        # (steps, exit code, what is left beside the program besides the whole old executable)
+        cases = [
+            ("update.aside=exit", 9, {"NewZelqa7.exe"}),   # killed with the download complete
+            ("update.aside=fail", 0, set()),                # the running file cannot be moved
+            ("update.swap=fail", 0, set()),                 # rolled back by a rename
+            ("update.swap=fail;update.rollback=fail", 0, {"OldZelqa7.exe"}),  # restored by a copy
+        ]
+        for steps, code, left in cases:
+            with self.subTest(steps=steps):
+                for name in ("NewZelqa7.exe", "OldZelqa7.exe"):
+                    if os.path.exists(self.beside(name)):
+                        os.remove(self.beside(name))
+                result = run_with_steps(self.installed, steps, "/update")
+                self.assertEqual(result.code, code, result.output)
+                self.assertEqual(self.installed_bytes(), self.current)
+                self.assertEqual({n for n in ("NewZelqa7.exe", "OldZelqa7.exe") if os.path.exists(self.beside(n))},
+                                 left)
+                self.assertEqual([n for n in os.listdir(os.path.dirname(self.installed)) if n.endswith(".part")], [])
+                self.assertIsNone(harness.registry_value(REG_KEY, "UpdTime"))
+                # The launcher left behind still runs.
+                self.assertEqual(harness.run_windows(self.installed, "/gmhall", "/0").code, 0)
+
+        # Both the rollback's rename and its copy fail: the player is told, and the old
+        # executable is whole under its other name.
+        outcome = {}
+        runner = threading.Thread(target=lambda: outcome.setdefault("r", run_with_steps(
+            self.installed, "update.swap=fail;update.rollback=fail;update.restore.rename=fail", "/update")))
+        runner.start()
+        click_box_button("确定")
+        runner.join(120)
+        self.assertEqual(outcome["r"].code, 0, outcome["r"].output)
+        self.assertFalse(os.path.exists(self.installed))
+        with open(old, "rb") as f:
+            self.assertEqual(f.read(), self.current)
+        os.replace(old, self.installed)
+
+        # With the leftovers of all that beside it, the next update goes through.
+        self.assertEqual(self.run_update().code, 0)
+        self.assertEqual(self.installed_bytes(), self.release)
+
+    def test_a_second_updater_leaves_the_running_one_alone(self):
+        self.service.set_update_config(self.release, self.service.url(RELEASE_PATH), serve_exe_at=RELEASE_PATH)
+        self.service.set_fault(RELEASE_PATH, "slow", delay=0, chunk=65536, interval=0.5)
+        outcome = {}
+        first = threading.Thread(target=lambda: outcome.setdefault("first", self.run_update(timeout=300)))
+        first.start()
+        code, _ = harness.probe("wait", "--title", "版本更新中...", "--visible", "--timeout", "30000")
+        self.assertEqual(code, 0, "the progress dialog did not appear")
+        # The second goes on to its launcher window without touching the download.
+        second = self.run_update(timeout=300)
+        first.join(300)
+        self.assertEqual(second.code, 0, second.output)
+        self.assertEqual(outcome["first"].code, 0, outcome["first"].output)
+        paths = [r.path for r in self.service.requests()]
+        self.assertEqual(paths.count("/update/ConfigZelqa7.htm"), 1)
+        self.assertEqual(paths.count(RELEASE_PATH), 1)
+        self.assertEqual(self.installed_bytes(), self.release)
+        self.assertFalse(os.path.exists(self.beside("NewZelqa7.exe")))
+
 
 def set_binary(name, data):
     harness.run_windows("reg", "add", REG_KEY, "/v", name, "/t", "REG_BINARY", "/d", data.hex(), "/f", timeout=60)
@@ -237,3 +300,5 @@ class ScheduledCheckTests(UpdateTests):
     test_a_download_from_a_foreign_host_is_never_fetched = None
     test_a_stalled_redirected_or_oversized_update_replaces_nothing = None
     test_escape_cancels_the_download = None
+    test_a_swap_interrupted_at_each_step_leaves_a_startable_launcher = None
+    test_a_second_updater_leaves_the_running_one_alone = None
