@@ -5,7 +5,25 @@ namespace vorn {
 namespace {
 constexpr size_t kBatchBufferBytes = 2048;
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+// A path as one literal word of a batch line: quoted, and "%" doubled, since a batch file
+// expands "%name%" even inside quotes ("C:\a%TEMP%b" would name another folder).
+std::string Quoted(std::string_view text) {
+    std::string out = "\"";
+    for (char c : text) {
+        out += c;
+        if (c == '%') out += '%';
+    }
+    return out + "\"";
+}
+
+// A quote would end the quoted word and a control character (a line break above all)
+// would start a command of its own; no file name holds either.
+bool IsQuotable(std::string_view path) {
+    for (char c : path) {
+        if (c == '"' || static_cast<unsigned char>(c) < 0x20) return false;
+    }
+    return true;
+}
 }  // namespace
 
 std::string BatchFolderOf(std::string_view exePath) {
@@ -14,6 +32,7 @@ std::string BatchFolderOf(std::string_view exePath) {
 }
 
 std::optional<std::string> SelfDeleteBatchText(std::string_view exePath, std::string_view batchPath, bool longForm) {
+    if (!IsQuotable(exePath) || !IsQuotable(batchPath)) return std::nullopt;
     std::string text;
     text += "cd\\\r\n";
     text += ":delexe\r\n";

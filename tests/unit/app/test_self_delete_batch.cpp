@@ -37,3 +37,13 @@ TEST(SelfDeleteBatch, TextThatWouldBeCutIsRefused) {
     EXPECT_FALSE(SelfDeleteBatchText(longPath, "C:\\t.bat", true));
     EXPECT_TRUE(SelfDeleteBatchText(std::string(259, 'b'), std::string(259, 'c'), true));
 }
+
+TEST(SelfDeleteBatch, PathsStayLiteral) {
+    // "%" would be expanded even inside quotes; a quote or line break would add a command.
+    const auto text = SelfDeleteBatchText("C:\\100%TEMP%\\Zelqa7.exe", "C:\\T\\x.bat", true);
+    ASSERT_TRUE(text);
+    EXPECT_NE(text->find("del \"C:\\100%%TEMP%%\\Zelqa7.exe\"\r\n"), std::string::npos);
+    EXPECT_NE(text->find("rd \"C:\\100%%TEMP%%\"\r\n"), std::string::npos);
+    EXPECT_FALSE(SelfDeleteBatchText("C:\\a\" & del /q C:\\x.exe", "C:\\t.bat", false));
+    EXPECT_FALSE(SelfDeleteBatchText("C:\\a\\x.exe", "C:\\t.bat\r\nrd /s /q C:\\", false));
+}
