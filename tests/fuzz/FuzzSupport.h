@@ -25,7 +25,6 @@ class Input {
 public:
     Input(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
 
-    bool Empty() const { return m_at >= m_size; }
     std::uint8_t Byte() { return m_at < m_size ? m_data[m_at++] : 0; }
     std::uint32_t U32() {
         std::uint32_t v = 0;
@@ -33,19 +32,9 @@ public:
         return v;
     }
     // Everything left, as little-endian UTF-16 code units (an odd last byte is dropped).
-    std::u16string Text() { return Text(m_size); }
+    std::u16string Text() { return Units(m_size, false); }
     // Up to `units` code units, or up to (and without) the first zero unit.
-    std::u16string Text(std::size_t units) {
-        std::u16string out;
-        while (out.size() < units && m_at + 1 < m_size) {
-            const char16_t c = static_cast<char16_t>(m_data[m_at] | (m_data[m_at + 1] << 8));
-            m_at += 2;
-            if (c == 0 && units != m_size) break;
-            out.push_back(c);
-        }
-        if (units == m_size) m_at = m_size;
-        return out;
-    }
+    std::u16string Text(std::size_t units) { return Units(units, true); }
     // The text left, cut at every zero unit.
     std::vector<std::u16string> Texts() {
         std::vector<std::u16string> parts(1);
@@ -62,6 +51,18 @@ public:
     }
 
 private:
+    std::u16string Units(std::size_t units, bool stopAtZero) {
+        std::u16string out;
+        while (out.size() < units && m_at + 1 < m_size) {
+            const char16_t c = static_cast<char16_t>(m_data[m_at] | (m_data[m_at + 1] << 8));
+            m_at += 2;
+            if (c == 0 && stopAtZero) break;
+            out.push_back(c);
+        }
+        if (!stopAtZero) m_at = m_size;
+        return out;
+    }
+
     const std::uint8_t* m_data;
     std::size_t m_size;
     std::size_t m_at = 0;
