@@ -11,7 +11,9 @@ std::optional<std::string> BatchLiteral(std::string_view path) {
     if (path.empty()) return std::nullopt;
     std::string quoted = "\"";
     for (const char c : path) {
-        if (c == '"' || c == '\r' || c == '\n' || c == '\0') return std::nullopt;
+        // A quote would end the word; a control character (a line break above all) would
+        // start a command of its own. No file name holds either.
+        if (c == '"' || static_cast<unsigned char>(c) < 0x20) return std::nullopt;
         quoted += c;
         if (c == '%') quoted += '%';
     }

@@ -12,7 +12,7 @@ std::string BatchFolderOf(std::string_view exePath);
 
 // A path as cmd reads it literally inside double quotes: "%" doubled, since cmd expands
 // variables even inside quotes. Nothing for a path cmd cannot take literally (a quote, a
-// line break or a NUL in it).
+// line break or another control character in it).
 std::optional<std::string> BatchLiteral(std::string_view path);
 
 // The batch text (CR LF lines, in the ANSI code page). It tries to delete `target`, once

@@ -87,14 +87,20 @@ bool TwoByte(Cursor& c, Instruction& ins) {
     if (op == 0x05 || op == 0x06 || op == 0x08 || op == 0x09 || op == 0x0E || in(0x30, 0x35) || op == 0x77 ||
         op == 0xA0 || op == 0xA1 || op == 0xA2 || op == 0xA8 || op == 0xA9 || in(0xC8, 0xCF))
         return true;  // no operands
-    if (op == 0x07 || op == 0x37 || op == 0xAA) return false;  // sysret, getsec, rsm: never in a prologue
+    // sysret, getsec, rsm and moves to or from control and debug registers: privileged,
+    // never in a user-mode function (and the moves ignore their ModRM's mode bits).
+    if (op == 0x07 || op == 0x37 || op == 0xAA || in(0x20, 0x23)) return false;
+    // vmread/vmwrite, which with a 66 or F2 prefix are other instructions with two
+    // immediates: never in a user-mode function either.
+    if (op == 0x78 || op == 0x79) return false;
+    if (op == 0xFF || op == 0xB9) return false;  // ud0, ud1: with a ModRM byte on some processors, without on others
     if (in(0x70, 0x73) || op == 0xA4 || op == 0xAC || op == 0xBA || op == 0xC2 || in(0xC4, 0xC6)) {
         ModRm(c, ins);
         c.Skip(1);
         return true;
     }
-    if (in(0x00, 0x03) || op == 0x0D || in(0x10, 0x1F) || in(0x20, 0x23) || in(0x28, 0x2F) || in(0x40, 0x6F) ||
-        in(0x74, 0x76) || in(0x78, 0x79) || in(0x7C, 0x7F) || in(0x90, 0x9F) || op == 0xA3 || op == 0xA5 ||
+    if (in(0x00, 0x03) || op == 0x0D || in(0x10, 0x1F) || in(0x28, 0x2F) || in(0x40, 0x6F) ||
+        in(0x74, 0x76) || in(0x7C, 0x7F) || in(0x90, 0x9F) || op == 0xA3 || op == 0xA5 ||
         in(0xAB, 0xAB) || in(0xAD, 0xAF) || in(0xB0, 0xB9) || in(0xBB, 0xBF) || op == 0xC0 || op == 0xC1 ||
         op == 0xC3 || op == 0xC7 || in(0xD0, 0xFF)) {
         ModRm(c, ins);
@@ -159,12 +165,21 @@ Instruction DecodeInstruction(const std::uint8_t* code, std::size_t available) {
         ModRm(c, ins);
     } else if (op == 0x68) {
         c.Skip(immz);
-    } else if (op == 0x69 || op == 0x81 || op == 0xC7) {
+    } else if (op == 0x69 || op == 0x81) {
         ModRm(c, ins);
+        c.Skip(immz);
+    } else if (op == 0xC7) {
+        // Only /0 is a mov; C7 F8 is xbegin, whose operand is a branch distance that a
+        // copy would leave pointing elsewhere. Not moved.
+        if (ModRm(c, ins) != 0) known = false;
         c.Skip(immz);
     } else if (op == 0x6A || in(0xB0, 0xB7) || op == 0xA8 || op == 0xCD || in(0xE4, 0xE7)) {
         c.Skip(1);
-    } else if (op == 0x6B || op == 0x80 || op == 0x83 || op == 0xC0 || op == 0xC1 || op == 0xC6) {
+    } else if (op == 0xC6) {
+        const std::uint8_t modrm = c.at < available ? code[c.at] : 0;
+        if (ModRm(c, ins) != 0 && modrm != 0xF8) known = false;  // mov, or xabort imm8
+        c.Skip(1);
+    } else if (op == 0x6B || op == 0x80 || op == 0x83 || op == 0xC0 || op == 0xC1) {
         ModRm(c, ins);
         c.Skip(1);
     } else if (in(0x70, 0x7F)) {
@@ -204,6 +219,12 @@ Instruction DecodeInstruction(const std::uint8_t* code, std::size_t available) {
         known = false;  // 0x62 EVEX, 0xC4/0xC5 VEX, 0x9A, 0xEA, 0xCE, 0xD4-0xD6, 0x60, 0x61, 0x82
     }
     if (!known || !c.ok) return Instruction{};
+    // With an address-size prefix the operand is EIP-relative: its address is cut to 32
+    // bits, which a moved copy cannot reproduce.
+    if (address32 && ins.ripRelative()) return Instruction{};
+    // An operand-size prefix on a near branch makes its distance 16 bits on some
+    // processors and leaves it 32 bits on others: the length itself is not known.
+    if (operand16 && ins.branchSize == 4) return Instruction{};
     ins.decoded = true;
     ins.length = static_cast<std::uint8_t>(c.at);
     return ins;

@@ -1,5 +1,6 @@
 #include "online/GameDownloadRules.h"
 
+#include "common/DeviceNames.h"
 #include "common/RunMode.h"
 #include "common/TextNumbers.h"
 
@@ -22,7 +23,7 @@ bool IsAcceptedLauncherName(std::u16string_view name) {
     for (char16_t c : name) {
         if (!IsNameCharacter(c)) return false;
     }
-    return !EqualsIgnoreAsciiCase(name, kSettingsFileStem);
+    return !EqualsIgnoreAsciiCase(name, kSettingsFileStem) && !IsReservedDeviceName(name);
 }
 
 std::u16string OtherLauncherConfigUrl(std::u16string_view ownConfigUrl, std::u16string_view name) {

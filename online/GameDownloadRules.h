@@ -8,7 +8,7 @@ namespace vorn {
 
 // Letters, digits, "_" and "-", at least one: the name becomes a file name beside the
 // executable and in the temporary folder, so it must name one file there and nothing else.
-// The settings file's own name is refused, since the configuration is written under the
+// A reserved device name ("NUL", "com1") is refused. The settings file's own name is refused, since the configuration is written under the
 // name and removed again.
 bool IsAcceptedLauncherName(std::u16string_view name);
 

@@ -127,6 +127,7 @@ void Md5::Blocks(const std::uint8_t* data, size_t count) {
 #undef VORN_MD5_I
 
 void Md5::Update(const void* data, size_t size) {
+    if (size == 0) return;  // an empty read may come with no buffer at all
     auto* bytes = static_cast<const std::uint8_t*>(data);
     length_ += size;
     if (pendingSize_ > 0) {

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/DeviceNames.h"
+
 namespace vorn {
 
 namespace {
@@ -181,6 +183,14 @@ std::u16string DecodeAccountPart(std::u16string_view part) {
     return DecodeUtf8(bytes);
 }
 
+bool IsGameAddress(std::u16string_view url) {
+    if (!StartsWithIgnoringAsciiCase(url, u"http://") && !StartsWithIgnoringAsciiCase(url, u"https://")) return false;
+    for (char16_t c : url) {
+        if (c < 0x20 || c == 0x7F) return false;
+    }
+    return true;
+}
+
 std::u16string AccountKey::Key() const {
     return server + std::u16string(kServerMark) + middle + u"-" + account;
 }
@@ -222,7 +232,7 @@ bool IsAcceptableLauncherName(std::u16string_view name) {
                         c == u'_' || c == u'-';
         if (!ok) return false;
     }
-    return true;
+    return !IsReservedDeviceName(name);
 }
 
 EnterGameRequest ParseEnterGame(std::u16string_view url, std::u16string_view defaultDownloadPage) {

@@ -36,6 +36,11 @@ struct LoginRequest {
 // account part "|" game URL.
 LoginRequest ParseLoginCommand(std::u16string_view url);
 
+// The game address a login hands to the game view, which runs elevated: only a web
+// address (http or https, any letter case, no control characters) is navigated to; a
+// "file:" or "javascript:" address from the page is a failed login.
+bool IsGameAddress(std::u16string_view url);
+
 // The account part as text: without "%" it is used unchanged; with "%" it is percent-
 // encoded UTF-8, decoded here. At most 255 bytes of the encoded text are used, cut only
 // between whole characters; invalid UTF-8 gives U+FFFD.
@@ -68,7 +73,7 @@ struct EnterGameRequest {
 // The argument is the address from position 16 on: name ["|" download page]. Every "/" is
 // removed from the name. A name comes from a web page and becomes a file name in the data
 // folder, so only letters, digits, "_" and "-" are accepted; anything else, and an empty
-// name, is not carried out. Only a lower-case ASCII letter is raised to upper case. A
+// name, is not carried out; nor is a reserved device name ("con", "COM1", ...). Only a lower-case ASCII letter is raised to upper case. A
 // download page that is not an http or https address is replaced by the default, since
 // it is handed to the shell to open.
 EnterGameRequest ParseEnterGame(std::u16string_view url, std::u16string_view defaultDownloadPage);

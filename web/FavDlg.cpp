@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "web/FavoriteFile.h"
@@ -35,7 +36,9 @@ BOOL CFavDlg::WriteFavorite(const std::wstring& folder, const std::wstring& name
     const std::wstring path = folder + L"\\" + vorn::WideOf(vorn::FavoriteFileName(vorn::U16View(name)));
     // A cut path would name another file.
     if (folder.empty() || path.size() >= MAX_PATH) return FALSE;
-    const std::wstring text = vorn::WideOf(vorn::FavoriteFileText(vorn::U16View(url)));
+    const std::optional<std::u16string> fileText = vorn::FavoriteFileText(vorn::U16View(url));
+    if (!fileText) return FALSE;  // no file at all rather than one with lines of the page's own
+    const std::wstring text = vorn::WideOf(*fileText);
     const int bytes =
         WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     if (bytes <= 0) return FALSE;

@@ -1,13 +1,15 @@
 #pragma once
 // The Internet Shortcut file that "add to favourites" writes, and its file name.
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace vorn {
 
 // The file's text, seven lines each ending in CR LF, with the address in BASEURL and URL.
-// The caller writes it in the ANSI code page, whole, however long the address is.
-std::u16string FavoriteFileText(std::u16string_view url);
+// The caller writes it in the ANSI code page, whole, however long the address is. Nothing
+// when the address holds a control character (CR or LF would start a line of its own).
+std::optional<std::u16string> FavoriteFileText(std::u16string_view url);
 
 // At most this many characters of the typed name are used.
 inline constexpr size_t kFavoriteNameChars = 127;

@@ -1,8 +1,10 @@
 #include "web/GmWndView.h"
 
 #include "framework/WinApp.h"
+#include "web/AppCommand.h"
 #include "web/EnterGame.h"
 #include "web/GameProcess.h"
+#include "web/WebText.h"
 
 BOOL CGmWndDoc::OnNewDocument() { return CDocument::OnNewDocument(); }
 
@@ -23,7 +25,8 @@ void CGmWndView::OnInitialUpdate() {
     CHtmlView::OnInitialUpdate();
     if (IWebBrowser2* browser = GetBrowser()) browser->put_Silent(VARIANT_TRUE);
     g_pGameView = this;
-    Navigate2(g_strGameUrl.c_str());
+    // Only a web address: the login refuses others, and this view runs elevated.
+    if (vorn::IsGameAddress(vorn::U16View(g_strGameUrl))) Navigate2(g_strGameUrl.c_str());
 }
 
 HRESULT CGmWndView::OnGetHostInfo(DOCHOSTUIINFO* info) {

@@ -26,6 +26,14 @@ LRESULT RegisterWithLauncher(HWND launcher, const std::u16string& key) {
 }
 
 void LoadGame(const LoginRequest& request, CDialog* background) {
+    // The game view runs elevated: a page that names a local file or a script instead of
+    // the game has not logged anybody in. Checked before the title is registered, so no
+    // tab title is held for a game that never starts.
+    if (!IsGameAddress(request.gameUrl)) {
+        ShowMessage(0, build::kWindowTitle, L"游戏地址无效，登录失败，请重新登录", nullptr);
+        background->EndDialog(2);
+        return;
+    }
     const AccountKey key = SplitAccountPart(DecodeAccountPart(request.accountPart));
     if (RegisterWithLauncher(GetGameProcess().launcherWnd, key.Key()) == 0) {
         ShowMessage(0, build::kWindowTitle, WideOf(DuplicateLoginMessage(key)).c_str(), nullptr);

@@ -58,6 +58,8 @@ TEST(InstructionDecoder, CommonPrologueInstructions) {
         {{0x75, 0x03}, 2, -1, Flow::CondRelative},
         {{0x0F, 0x85, 0xEE, 0, 0, 0}, 6, -1, Flow::CondRelative},
         {{0xE3, 0x02}, 2, -1, Flow::LoopRelative},                        // jrcxz
+        {{0x67, 0x8B, 0x00}, 3, -1, Flow::Next},                          // mov eax,[eax]
+        {{0xC6, 0xF8, 0x01}, 3, -1, Flow::Next},                          // xabort 1
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.bytes));
@@ -83,6 +85,15 @@ TEST(InstructionDecoder, UnknownOrInvalidIsNeverGuessed) {
         {0x9A, 1, 2, 3, 4, 5, 6},        // far call
         {0x48, 0x48, 0x89, 0xC0},        // REX twice
         {0xFF, 0xFF},                    // FF /7
+        // Forms a moved copy would get wrong: an EIP-relative operand (its address is cut
+        // to 32 bits) and xbegin's branch distance.
+        {0x67, 0x8B, 0x05, 1, 2, 3, 4},
+        {0x67, 0x48, 0x8D, 0x0D, 1, 2, 3, 4},
+        {0xC7, 0xF8, 1, 2, 3, 4},
+        {0x66, 0xC7, 0xF8, 1, 2},
+        {0xC7, 0x08, 1, 2, 3, 4},        // C7 /1
+        {0x66, 0x0F, 0x8F, 0, 0, 0, 0},  // jg with an operand-size prefix: rel16 or rel32
+        {0x66, 0xE8, 0, 0, 0, 0},
         {},
     };
     for (const auto& bytes : refused) EXPECT_FALSE(Decode(bytes).decoded) << testing::PrintToString(bytes);

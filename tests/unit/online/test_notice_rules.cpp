@@ -88,7 +88,8 @@ TEST(NoticeLinks, OnlyWebAddressesOpen) {
 TEST(GameDownload, NamesConfigurationAddressAndLabel) {
     EXPECT_TRUE(IsAcceptedLauncherName(u"Tessaly"));
     EXPECT_TRUE(IsAcceptedLauncherName(u"Game_2-b"));
-    for (const char16_t* name : {u"", u"..\\Zelqa7", u"a/b", u"a b", u"a.exe", u"C:", u"游戏", u"Statistic", u"statistic"}) {
+    for (const char16_t* name : {u"", u"..\\Zelqa7", u"a/b", u"a b", u"a.exe", u"C:", u"游戏", u"Statistic", u"statistic",
+                                 u"CON", u"nul", u"Com1", u"lpt9", u"AUX"}) {
         EXPECT_FALSE(IsAcceptedLauncherName(name));
     }
     EXPECT_EQ(OtherLauncherConfigUrl(u"http://127.0.0.1:28417/update/ConfigZelqa7.htm", u"Tessaly"),

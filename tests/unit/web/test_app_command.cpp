@@ -33,6 +33,16 @@ TEST(LoginCommand, LoadGameSplitsAtTheFirstBarAfterTheWord) {
     EXPECT_TRUE(ParseLoginCommand(u"app://loadgame|").gameUrl.empty());
 }
 
+TEST(LoginCommand, OnlyAWebAddressIsAGameAddress) {
+    EXPECT_TRUE(IsGameAddress(u"http://h/play?a=1|b=2"));
+    EXPECT_TRUE(IsGameAddress(u"HTTPS://h/"));
+    for (std::u16string_view url : {u"", u"file:///C:/Windows/System32/calc.exe", u"javascript:alert(1)",
+                                    u"res://x.dll/y", u"\\\\host\\share\\x.htm", u"http:/x", u" http://h/",
+                                    u"http://h/\r\nx"}) {
+        EXPECT_FALSE(IsGameAddress(url)) << std::string(url.begin(), url.end());
+    }
+}
+
 TEST(AccountPart, ServerMiddleAccountWithTheCleanUps) {
     const AccountKey plain = KeyOf(u"app://loadgame|S1服-2-abc|u");
     EXPECT_EQ(plain.server, u"1");
@@ -104,7 +114,8 @@ TEST(EnterGame, NameAndDownloadPage) {
 TEST(EnterGame, NamesThatWouldLeaveTheDataFolderOrNameAnotherProgramAreRefused) {
     const std::u16string fallback = u"http://kovo/";
     for (std::u16string_view url : {u"app://entergame|..\\..\\Windows\\notepad", u"app://entergame|C:evil",
-                                    u"app://entergame|a b", u"app://entergame|x.exe", u"app://entergame|名字"}) {
+                                    u"app://entergame|a b", u"app://entergame|x.exe", u"app://entergame|名字",
+                                    u"app://entergame|con", u"app://entergame|Com1", u"app://entergame|/n/u/l|http://h/"}) {
         SCOPED_TRACE(std::string(url.begin(), url.end()));
         const EnterGameRequest r = ParseEnterGame(url, fallback);
         EXPECT_TRUE(r.isCommand);

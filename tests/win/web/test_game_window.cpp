@@ -303,6 +303,9 @@ TEST_F(GameWindowTest, CtrlDWritesTheFavouriteInTheAnsiCodePage) {
     EXPECT_EQ(bytes, "[DEFAULT]\r\nBASEURL=" + address +
                          "\r\n[{000214A0-0000-0000-C000-000000000046}]\r\n=19,2\r\n[InternetShortcut]\r\nURL=" + address +
                          "\r\nIDList=\r\n");
+    // A page address with a line break would add lines of the page's own: no file at all.
+    EXPECT_FALSE(CFavDlg::WriteFavorite(favorites, L"双线 1服_2", L"http://h/\r\nURL=file:///C:/x.exe"));
+    EXPECT_EQ(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(GameWindowTest, EnterGameStartsALauncherFromTheDataFolderOnlyByAPlainName) {
