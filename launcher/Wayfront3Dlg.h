@@ -4,6 +4,13 @@
 // tab is the frame of another process, re-parented into this window). The window never
 // shows a page itself; it starts the game processes, pairs their titles and windows,
 // places, shows, hides and closes their windows, and ends the launcher.
+//
+// Its code lives in several files, by subject:
+//   Wayfront3Dlg.cpp          the window, its layout, painting and message dispatch
+//   Wayfront3DlgTabs.cpp      the tab strip and the tab windows
+//   Wayfront3DlgChildren.cpp  the game processes: starting them, titles, arriving windows
+//   Wayfront3DlgTray.cpp      tray icon, pop-up menus and their commands
+//   Wayfront3DlgKeys.cpp      the keyboard hook, hot keys and queued key messages
 #include <windows.h>
 
 #include <string>
@@ -13,7 +20,6 @@
 #include "framework/GdiObject.h"
 #include "framework/ImageList.h"
 #include "framework/ToolTipCtrl.h"
-#include "hotkeys/HotKeyFormat.h"
 #include "launcher/AddAccDlg.h"
 #include "launcher/TabStrip.h"
 #include "launcher/TabTitles.h"
@@ -22,53 +28,89 @@
 #include "skin/DlgEx.h"
 #include "skin/StaticEx.h"
 
-class CWayfront3Dlg;
 class CSettingDlg;
-
-// The one main window of this process, for the keyboard hook, which has no other way to
-// reach it; set by the constructor.
-extern CWayfront3Dlg* g_pMainDlg;
-extern HHOOK g_hKeyboardHook;
-// The settings dialog opened from a menu, while it is open: the boss key dismisses it, and
-// a second "设置..." brings it forward instead of opening another.
-extern CSettingDlg* g_pOpenSettingsDlg;
-// Boss key, window-switch key and sound key, as last loaded.
-extern vorn::HotKey g_bossKey, g_switchKey, g_soundKey;
-
-// The global low-level keyboard hook of the launcher. Every key goes on to the next hook:
-// the launcher never swallows a keystroke.
-LRESULT CALLBACK LowLevelKeyboardProc(int code, WPARAM wParam, LPARAM lParam);
 
 class CWayfront3Dlg : public CDlgEx {
 public:
     explicit CWayfront3Dlg(CWnd* parent = nullptr);
     ~CWayfront3Dlg() override;
 
-    // Starts a game process for this window: it logs in, then sends its window here.
-    void StartTabProcess();
-    // Starts this program for a forced update.
-    void StartUpdater();
+protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    BOOL OnInitDialog() override;
+    BOOL PreTranslateMessage(MSG* msg) override;
+    // Enter never closes the launcher.
+    void OnOK() override;
+    // The exit question.
+    void OnCancel() override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    // --- the window (Wayfront3Dlg.cpp)
     // Ends the launcher: a login in progress is killed, the tabs are closed.
     void ExitLauncher();
     void BringToFront();
+    // Hides the launcher with everything it shows, or brings it back to the front.
+    void ToggleHide();
+    void PaintWindow(HDC target);
+    void OnSize(int cx, int cy);
+    void PushSoundState();
 
+    // --- tab strip and tabs (Wayfront3DlgTabs.cpp)
+    int TabCount() const { return static_cast<int>(m_arrTabWnd.size()); }
     // Shows one tab window (placed, on top, foreground) and hides the others; null hides all.
     void ShowTab(HWND window);
     void NextTab();
     void CloseTab(int tab);
     void SelectTabAt(POINT point);
-    // Reads the three hot keys and tells the game windows to do the same.
-    void LoadHotKeys();
-    // Hides the launcher with everything it shows, or brings it back to the front.
-    void ToggleHide();
-    void ToggleSound() { m_bMute = !m_bMute; }
+    // The strip's mouse forms; TRUE when the point was in the band and the message is done.
+    BOOL OnStripButton(UINT msg, POINT client);
+    LRESULT OnNcHitTestStrip(WPARAM wParam, LPARAM lParam);
+    vorn::launcher::StripHover Hover() const;
+    void SetHover(const vorn::launcher::StripHover& hover);
+    void Apply(const vorn::launcher::StripEffects& effects);
+    void Repaint(const vorn::launcher::Rect& rect);
+    bool IsPageVisible() const;
 
+    // --- game processes (Wayfront3DlgChildren.cpp)
+    // Starts a game process for this window: it logs in, then sends its window here.
+    void StartTabProcess();
+    // Starts this program for a forced update.
+    void StartUpdater();
+    void StartNewLauncher();
+    LRESULT OnCopyData(WPARAM wParam, LPARAM lParam);
+    void OnWindowArrived(HWND window, LPARAM isPageWindow);
+    bool IsAcceptableArrival(HWND window) const;
+    void ShowAddAccountQuestion();
+    void OnAddAccountAnswer(WPARAM newTab);
+    // Titles registered by game processes whose windows have not arrived yet, with the
+    // processes that registered them (watched, so that a process's death frees its title).
+    void DropEndedTitles();
+    void ReleaseTitleProcess(vorn::launcher::ProcessId process);
+    std::vector<vorn::launcher::ProcessId> ProcessesLoggingIn();
+
+    // --- tray and menus (Wayfront3DlgTray.cpp)
     void AddTrayIcon();
     void RemoveTrayIcon();
     void ShowSystemMenu();
     void ShowTrayMenu();
+    void RunMenuCommand(int command);
+    void CheckForUpdateNow();
+    void ClearCache();
+    void OnCacheCleared(WPARAM everythingRemoved);
+    void OpenSettings();
 
-    int TabCount() const { return static_cast<int>(m_arrTabWnd.size()); }
+    // --- keyboard hook and hot keys (Wayfront3DlgKeys.cpp)
+    // The global low-level keyboard hook. Every key goes on to the next hook: the
+    // launcher never swallows a keystroke.
+    static LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam);
+    void InstallKeyboardHook();
+    void RemoveKeyboardHook();
+    // Reads the three hot keys and tells the game windows to do the same.
+    void LoadHotKeys();
+    void ToggleSound() { m_bMute = !m_bMute; }
+    bool HandleQueuedRule(MSG* msg, bool* consumed);
 
     HICON m_hIcon = nullptr;
     CBtnEx m_btnHide;
@@ -76,6 +118,7 @@ public:
     CBtnEx m_btnSound;
     CStaticEx m_stcOtherAccount;
     BOOL m_bMute = FALSE;
+    BOOL m_bShownMute = TRUE;  // the sound button's look; silent at first so the first tick sets it
     CPopInfoDlg m_dlgNotice;
     OSVERSIONINFOW m_osvi{};
     HWND m_hPageWnd = nullptr;              // a game window that asked not to be a tab
@@ -91,49 +134,9 @@ public:
     CToolTipCtrl m_tip;
     BOOL m_bTracking = FALSE;
     CAddAccDlg m_dlgAddAcc;
-
-protected:
-    void DoDataExchange(CDataExchange* dx) override;
-    BOOL OnInitDialog() override;
-    BOOL PreTranslateMessage(MSG* msg) override;
-    // Enter never closes the launcher.
-    void OnOK() override;
-    // The exit question.
-    void OnCancel() override;
-    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
-    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
-
-private:
-    void PaintWindow(HDC target);
-    void OnSize(int cx, int cy);
-    LRESULT OnCopyData(WPARAM wParam, LPARAM lParam);
-    void OnWindowArrived(HWND window, LPARAM isPageWindow);
-    void OnAddAccountAnswer(WPARAM newTab);
-    void ShowAddAccountQuestion();
-    void PushSoundState();
-    // The strip's mouse forms; TRUE when the point was in the band and the message is done.
-    BOOL OnStripButton(UINT msg, POINT client);
-    LRESULT OnNcHitTestStrip(WPARAM wParam, LPARAM lParam);
-    bool HandleQueuedRule(MSG* msg, bool* consumed);
-    void StartNewLauncher();
-    void RunMenuCommand(int command);
-    void CheckForUpdateNow();
-    void ClearCache();
-    void OnCacheCleared(WPARAM everythingRemoved);
-    void OpenSettings();
-
-    vorn::launcher::StripHover Hover() const;
-    void SetHover(const vorn::launcher::StripHover& hover);
-    void Apply(const vorn::launcher::StripEffects& effects);
-    void Repaint(const vorn::launcher::Rect& rect);
-    bool IsPageVisible() const;
-    bool IsAcceptableArrival(HWND window) const;
-
-    // Titles registered by game processes whose windows have not arrived yet, with the
-    // processes that registered them (watched, so that a process's death frees its title).
-    void DropEndedTitles();
-    void ReleaseTitleProcess(vorn::launcher::ProcessId process);
-    std::vector<vorn::launcher::ProcessId> ProcessesLoggingIn();
+    // The settings dialog opened from a menu, while it is open: the boss key dismisses it,
+    // and a second "设置..." brings it forward instead of opening another.
+    CSettingDlg* m_pOpenSettingsDlg = nullptr;
 
     vorn::launcher::PendingTitles m_pendingTitles;
     std::vector<std::pair<vorn::launcher::ProcessId, HANDLE>> m_titleProcesses;

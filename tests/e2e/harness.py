@@ -114,13 +114,16 @@ def lnk_info(path):
 
 
 def registry_value(key, name):
-    """The value's data as reg.exe prints it, or None."""
+    """The value's data as reg.exe prints it, or None when the key or value is not there.
+    A read that fails otherwise raises, so a broken read never passes for a missing value."""
     r = run_windows("reg", "query", key, "/v", name, timeout=60)
     for line in r.output.splitlines():
         parts = line.split()
         if len(parts) >= 3 and parts[0] == name:
             return parts[2]
-    return None
+    if r.code == 1:  # reg's answer for a key or value that does not exist
+        return None
+    raise RuntimeError(f"reg query {key} /v {name} ended with {r.code}: {r.output!r}")
 
 
 DATA_FOLDER = ("ProgramData", "Vorn", "GameLogin")

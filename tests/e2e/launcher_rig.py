@@ -195,11 +195,37 @@ def xdotool(*args):
     subprocess.run(["xdotool", *[str(a) for a in args]], check=True, timeout=30)
 
 
+def input_state(hwnd):
+    """The foreground window and where the input of hwnd's thread goes."""
+    code, found = harness.probe("focus", hwnd)
+    return found[0] if code == 0 and found else None
+
+
 def focus_by_click(hwnd, x, y):
     """Gives a Wine window the keyboard focus as a player would, with a click at (x, y) in
-    screen coordinates inside it (X focus alone does not reach Wine's key state)."""
+    screen coordinates inside it (X focus alone does not reach Wine's key state), and waits
+    until its top-level window is the foreground window with no menu mode or capture in its
+    thread, so the keys typed next reach it."""
     xdotool("mousemove", x, y, "click", 1)
-    time.sleep(0.3)
+
+    seen = []
+
+    def focused():
+        seen[:] = [input_state(hwnd)]
+        state = seen[0]
+        return state and state["foreground"] == state["root"] and not state["menumode"] and not state["capture"]
+    try:
+        wait_until(focused, what=f"the focus on window {hwnd}")
+    except AssertionError as e:
+        raise AssertionError(f"{e}; last seen {seen}") from None
+
+
+def start_focus_holder(rig, title="Vorn focus holder"):
+    """Another program to type global keys into: a plain window of wprobe's without menu bar
+    or system menu (F10 into a program with a menu would start its menu mode)."""
+    rig.start(harness.WPROBE, "hold", title)
+    return wait_until(lambda: next(iter(harness.probe("find", "--title", title, "--visible")[1]), None),
+                      timeout=60, what="the focus holder")["hwnd"]
 
 
 def open_menu(timeout=10.0):

@@ -14,7 +14,7 @@ from tests.e2e.launcher_rig import (
     BM_CLICK, HTCLIENT, INSTALLED_EXE, OWN_MARKER, SC_CLOSE, VK_DOWN, VK_UP, WM_ADD_ACCOUNT_ANSWER, WM_CHAR,
     WM_KEYDOWN, WM_LBUTTONUP, WM_MBUTTONUP, WM_NCHITTEST, WM_RBUTTONUP, WM_SYSCOMMAND, WM_TRAY_CALLBACK,
     WM_WINDOW_ARRIVED, LauncherRig, answer_box, boxes_of, children_by_id, choose_in_menu, focus_by_click, info,
-    launcher_windows, open_menu, wait_until, xdotool)
+    launcher_windows, open_menu, start_focus_holder, wait_until, xdotool)
 from tools.standin import StandInService
 
 VK_F2, VK_F5 = 0x71, 0x74
@@ -260,9 +260,7 @@ class LauncherTests(harness.WineTestCase):
         launcher's low-level hook while a Wine window has the focus), the tray icon's
         callbacks and both menus, chosen with the keyboard."""
         os.remove(os.path.join(harness.prefix_path(*harness.DATA_FOLDER), "Statistic.ini"))  # default keys
-        self.rig.start("notepad")
-        pad = wait_until(lambda: next(iter(harness.probe("find", "--class", "Notepad", "--visible")[1]), None),
-                         timeout=60, what="notepad")["hwnd"]
+        pad = start_focus_holder(self.rig)
         launcher_proc = self.rig.start(INSTALLED_EXE)
         first = self.rig.new_child(timeout=60)
         main = first.launcher

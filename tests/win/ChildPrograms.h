@@ -13,7 +13,9 @@ inline std::wstring BesideTests(const std::wstring& name) {
 
 // Runs a program with a command line and answers its exit code (-1 when it did not start
 // or did not end within the time limit).
-inline long RunAndWait(const std::wstring& application, std::wstring commandLine, DWORD timeoutMs = 30000) {
+// The bound only ends a child that hangs: a crashing child writes a dump, which takes the
+// debug helper seconds of CPU on a loaded machine, and then goes through Wine's debugger.
+inline long RunAndWait(const std::wstring& application, std::wstring commandLine, DWORD timeoutMs = 180000) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};

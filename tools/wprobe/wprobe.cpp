@@ -14,6 +14,8 @@
 //   wprobe copydata HWND TEXT        (WM_COPYDATA with the text as UTF-16 and its zero)
 //   wprobe sendkey HWND VK           (posted WM_KEYDOWN and WM_KEYUP)
 //   wprobe front HWND                (puts the window on top of the others)
+//   wprobe focus HWND                (the foreground window and the input state of HWND's thread)
+//   wprobe hold TITLE                (shows a plain window with that title until the process ends)
 // Numbers may be decimal or 0x-hexadecimal. Window handles are printed in decimal.
 #include <windows.h>
 
@@ -155,8 +157,37 @@ Filter ParseFilter(int argc, wchar_t** argv, int from, DWORD* timeout) {
 }
 
 int Usage() {
-    std::fputs("usage: wprobe find|wait|gone|info|children|send|post|click|clickitem|copydata|sendkey|settext|kill ...\n", stderr);
+    std::fputs("usage: wprobe find|wait|gone|info|children|send|post|click|clickitem|copydata|sendkey|settext|kill|focus|hold ...\n", stderr);
     return 2;
+}
+
+// Another program to hold the keyboard focus while global keys are typed. It has neither a
+// menu bar nor a system menu, so F10 typed into it starts no menu mode that would capture
+// the mouse and swallow the next click meant for some other window.
+LRESULT CALLBACK HoldProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_KEYMENU) return 0;
+    if (msg == WM_DESTROY) PostQuitMessage(0);
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+int Hold(const wchar_t* title) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = HoldProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = L"VornFocusHolder";
+    if (!RegisterClassW(&wc)) return 1;
+    if (!CreateWindowExW(0, wc.lpszClassName, title, WS_POPUP | WS_BORDER | WS_VISIBLE, 200, 150, 480, 320, nullptr,
+                         nullptr, wc.hInstance, nullptr)) {
+        return 1;
+    }
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return 0;
 }
 
 void PrintLine(const std::string& line) {
@@ -196,6 +227,7 @@ int wmain(int argc, wchar_t** argv) {
         }
         return 0;
     }
+    if (command == L"hold" && argc >= 3) return Hold(argv[2]);
     if (argc < 3) return Usage();
     HWND hwnd = Handle(argv[2]);
     if (!IsWindow(hwnd)) {
@@ -249,6 +281,19 @@ int wmain(int argc, wchar_t** argv) {
         SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, flags);
         SetWindowPos(hwnd, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
         return SetForegroundWindow(hwnd) ? 0 : 1;
+    }
+    if (command == L"focus") {
+        // What a key or click lands on next: the foreground window, and where the input of
+        // HWND's thread goes (a menu mode or a capture swallows the next click).
+        GUITHREADINFO gui{};
+        gui.cbSize = sizeof gui;
+        GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &gui);
+        std::printf("{\"foreground\": %lld, \"root\": %lld, \"active\": %lld, \"focus\": %lld, "
+                    "\"capture\": %lld, \"menumode\": %s}\n",
+                    HandleValue(GetForegroundWindow()), HandleValue(GetAncestor(hwnd, GA_ROOT)),
+                    HandleValue(gui.hwndActive), HandleValue(gui.hwndFocus), HandleValue(gui.hwndCapture),
+                    (gui.flags & GUI_INMENUMODE) != 0 ? "true" : "false");
+        return 0;
     }
     if (command == L"settext" && argc >= 5) {
         HWND item = GetDlgItem(hwnd, static_cast<int>(Number(argv[3])));
