@@ -86,6 +86,9 @@ BOOL CWayfront3App::InitInstance() {
     CWinApp::InitInstance();
 
     const int mode = GetRunMode();
+    // A game process lives inside its launcher's window: with no launcher there is
+    // nothing to show, so it ends before it starts GDI+, OLE or the browser control.
+    if ((mode == vorn::MODE_NEWGM || mode == vorn::MODE_GMHALL) && !IsWindow(g_hLauncherWnd)) return FALSE;
 
     m_hPingStarted = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     m_hPingDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -172,8 +175,6 @@ BOOL CWayfront3App::StartGameWindow(int mode) {
         return FALSE;
     }
     if (mode == vorn::MODE_NEWGM) {
-        // Without its launcher a login has nowhere to register its tab.
-        if (!IsWindow(g_hLauncherWnd)) return FALSE;
         CLoginBkDlg login(CWnd::FromHandle(g_hLauncherWnd), vorn::LoginPageUrl());
         // Anything but a chosen game (a cancel, or a login that could not even be shown)
         // tells the launcher the tab is not coming.

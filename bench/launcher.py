@@ -16,6 +16,7 @@ sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 from tests.e2e import harness  # noqa: E402
 from tests.e2e.launcher_rig import INSTALLED_EXE, LauncherRig, info, wait_until, windows_path  # noqa: E402
 from tools.standin import StandInService  # noqa: E402
+from bench.figures import figure  # noqa: E402
 
 RUNS = int(os.environ.get("VORN_BENCH_RUNS", "9"))
 IDLE_SECONDS = float(os.environ.get("VORN_BENCH_IDLE_SECONDS", "60"))
@@ -31,24 +32,28 @@ def probe(*args):
 
 
 def unix_process(name):
-    """The Unix process that runs the Windows program `name` in this prefix."""
+    """The Unix process that runs the Windows program `name` in this prefix as a launcher
+    (game processes, started with a switch, are not it)."""
     prefix = harness.wine_env().get("WINEPREFIX") or os.path.join(harness.wine_env()["VORN_WINE_ROOT"], "prefix")
     for pid in os.listdir("/proc"):
         if not pid.isdigit():
             continue
         try:
             with open(f"/proc/{pid}/cmdline", "rb") as f:
-                arg0 = f.read().split(b"\0")[0].decode("utf-8", "replace")
+                args = [a.decode("utf-8", "replace") for a in f.read().split(b"\0")]
             with open(f"/proc/{pid}/environ", "rb") as f:
                 env = f.read().split(b"\0")
         except OSError:
             continue
-        if arg0.lower().endswith(name.lower()) and f"WINEPREFIX={prefix}".encode() in env:
+        game = any(a.lower() in ("/newgm", "/gmhall") for a in args[1:])
+        if args[0].lower().endswith(name.lower()) and not game and f"WINEPREFIX={prefix}".encode() in env:
             return int(pid)
     return None
 
 
 def cpu_seconds(pid):
+    """User and system time of a Unix process so far (Wine's own count for another
+    process is not reliable)."""
     with open(f"/proc/{pid}/stat") as f:
         fields = f.read().rsplit(")", 1)[1].split()
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
@@ -77,6 +82,8 @@ def main():
         print(f"start to window, median of {RUNS}: Zelqa7.exe /Zelqa7D {mo:.1f} ms (update check and "
               f"report included), trivial window program {mr:.1f} ms, ratio {mo / mr:.2f}")
         print(f"start to window, fastest: Zelqa7.exe {min(ours):.1f} ms, trivial {min(reference):.1f} ms")
+        figure("start to window, /Zelqa7D (median)", f"{mo:.0f} ms", f"{mr:.0f} ms (trivial window)", mo / mr,
+               "≤ 1.5×")
 
         # Three tabs of stand-in game processes, and the trivial program beside them.
         rig.start(INSTALLED_EXE)
@@ -94,8 +101,11 @@ def main():
         time.sleep(2.0)
         ours_mem = probe("usage", info(main_window)["pid"])
         ref_mem = probe("usage", trivial_window["pid"])
-        print(f"peak working set: launcher with three tabs {ours_mem['peak_working_set'] / 2**20:.1f} MiB, "
-              f"trivial window program {ref_mem['peak_working_set'] / 2**20:.1f} MiB")
+        ours_peak, ref_peak = ours_mem["peak_working_set"] / 2**20, ref_mem["peak_working_set"] / 2**20
+        print(f"peak working set: launcher with three tabs {ours_peak:.1f} MiB, "
+              f"trivial window program {ref_peak:.1f} MiB")
+        figure("peak working set, launcher with three tabs", f"{ours_peak:.1f} MiB",
+               f"{ref_peak:.1f} MiB (trivial window)", ours_peak / ref_peak, "≤ 2×")
 
         ours_pid, ref_pid = unix_process("Zelqa7.exe"), unix_process("vorn_bench_trivial_window.exe")
         before = cpu_seconds(ours_pid), cpu_seconds(ref_pid)
@@ -105,6 +115,8 @@ def main():
         ref_cpu = (after[1] - before[1]) / IDLE_SECONDS * 100
         print(f"idle CPU over {IDLE_SECONDS:.0f} s (timer pushing the sound state every 400 ms): launcher with "
               f"three tabs {ours_cpu:.2f} % of a core (goal below 0.5 %), trivial window program {ref_cpu:.2f} %")
+        figure(f"idle CPU over {IDLE_SECONDS:.0f} s, launcher with three tabs", f"{ours_cpu:.2f} % of a core",
+               f"{ref_cpu:.2f} % (trivial window)", None, "below 0.5 %")
         harness.probe("post", trivial_window["hwnd"], 0x0112, 0xF060, 0)
     finally:
         rig.stop()

@@ -13,6 +13,7 @@ import time
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, REPO)
 from tools.standin import StandInService  # noqa: E402
+from bench.figures import figure  # noqa: E402
 
 BUILD = os.environ.get("VORN_BUILD_WINDOWS", os.path.join(REPO, "build", "windows"))
 BENCH = os.path.join(BUILD, "bench")
@@ -39,6 +40,8 @@ def main():
         reference = best_of(["md5sum", big])
         print(f"MD5 of 64 MB: FileMd5Hex {ours * 1000:.0f} ms, md5sum {reference * 1000:.0f} ms, "
               f"ratio {ours / reference:.2f}")
+        figure("MD5 of 64 MB (best of runs)", f"{ours * 1000:.0f} ms", f"{reference * 1000:.0f} ms (md5sum)",
+               ours / reference, "keep (about 1.1×)")
 
         service = StandInService().start()
         try:
@@ -53,6 +56,10 @@ def main():
         print(f"download of 32 MB on loopback: HttpGet to a file {plain * 1000:.0f} ms, with the progress bar "
               f"{progress * 1000:.0f} ms, curl {reference * 1000:.0f} ms, ratios {plain / reference:.2f} and "
               f"{progress / reference:.2f}")
+        figure("download of 32 MB to a file (best of runs)", f"{plain * 1000:.0f} ms",
+               f"{reference * 1000:.0f} ms (curl)", plain / reference, "≤ 2×")
+        figure("download of 32 MB with the progress bar (best of runs)", f"{progress * 1000:.0f} ms",
+               f"{reference * 1000:.0f} ms (curl)", progress / reference, "≤ 2×")
 
 
 if __name__ == "__main__":

@@ -1,5 +1,6 @@
 #!/bin/bash
-# Builds the Windows tree and prints the benchmark figures.
+# Builds the Windows tree and prints the benchmark figures, then all of them again as one
+# table with their ratios (the table also goes to build/bench-table.md).
 set -euo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$repo/scripts/setup-debian.sh"
@@ -15,4 +16,6 @@ wine "${VORN_BUILD_WINDOWS:-$repo/build/windows}/bench/vorn_bench_sound_mute.exe
 wine "${VORN_BUILD_WINDOWS:-$repo/build/windows}/bench/vorn_bench_key_hook.exe" </dev/null >> "$repo/build/bench.txt" 2>/dev/null || true
 python3 "$repo/bench/online.py" </dev/null >> "$repo/build/bench.txt" 2>&1 || true
 python3 "$repo/bench/launcher.py" </dev/null >> "$repo/build/bench.txt" 2>&1 || true
-cat "$repo/build/bench.txt"
+grep -v "^FIGURE" "$repo/build/bench.txt" || true
+echo
+python3 "$repo/bench/table.py" "$repo/build/bench.txt" | tee "$repo/build/bench-table.md"

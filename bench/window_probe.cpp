@@ -1,6 +1,9 @@
 // Measuring helper for the launcher benchmarks (prints one JSON object):
 //   window_probe appear COMMANDLINE   start a program, time until a visible top-level window
 //                                      of its process exists, close that window, wait for the end
+//   window_probe owned COMMANDLINE    the same for a game process: first a window of this
+//                                      probe stands in for its launcher, and %HWND% in the
+//                                      command line becomes that window's handle in decimal
 //   window_probe usage PID             peak and current working set, and CPU time used so far
 #include <windows.h>
 #include <psapi.h>
@@ -33,7 +36,42 @@ double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
     return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-int Appear(std::wstring commandLine) {
+// The stand-in launcher: a plain window that stays whatever it is asked (a game process
+// that is closed reports that to its launcher with a close request).
+LRESULT CALLBACK StandInLauncherProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_CLOSE || (msg == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE)) return 0;
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+HWND CreateStandInLauncher() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = StandInLauncherProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"VornBenchStandInLauncher";
+    RegisterClassW(&wc);
+    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"stand-in launcher", WS_OVERLAPPEDWINDOW, 0, 0, 1000, 700,
+                                nullptr, nullptr, wc.hInstance, nullptr);
+    ShowWindow(hwnd, SW_SHOW);
+    return hwnd;
+}
+
+void PumpWaiting() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+// Both modes wait the same way (a pump, then a millisecond's sleep), so that the figures
+// compare like with like.
+int Appear(std::wstring commandLine, bool owned) {
+    HWND launcher = nullptr;
+    if (owned) {
+        launcher = CreateStandInLauncher();
+        PumpWaiting();
+        const std::wstring handle = std::to_wstring(static_cast<long long>(reinterpret_cast<INT_PTR>(launcher)));
+        for (size_t at = commandLine.find(L"%HWND%"); at != std::wstring::npos; at = commandLine.find(L"%HWND%")) {
+            commandLine.replace(at, 6, handle);
+        }
+    }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -46,7 +84,10 @@ int Appear(std::wstring commandLine) {
     const DWORD deadline = GetTickCount() + 60000;
     while (search.found == nullptr && GetTickCount() < deadline) {
         EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&search));
-        if (search.found == nullptr) Sleep(1);
+        if (search.found == nullptr) {
+            PumpWaiting();
+            Sleep(1);
+        }
     }
     QueryPerformanceCounter(&shown);
     if (search.found == nullptr) {
@@ -54,11 +95,17 @@ int Appear(std::wstring commandLine) {
         return 1;
     }
     PostMessageW(search.found, WM_SYSCOMMAND, SC_CLOSE, 0);
-    const bool ended = WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0;
+    bool ended = false;
+    const DWORD endBy = GetTickCount() + 30000;
+    while (!ended && GetTickCount() < endBy) {
+        ended = MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0;
+        PumpWaiting();
+    }
     if (!ended) TerminateProcess(process.hProcess, 1);
     std::printf("{\"appear_ms\": %.1f, \"ended\": %s}\n", Seconds(start, shown) * 1000.0, ended ? "true" : "false");
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    if (launcher != nullptr) DestroyWindow(launcher);
     return 0;
 }
 
@@ -83,8 +130,9 @@ int Usage(DWORD pid) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc >= 3 && std::wcscmp(argv[1], L"appear") == 0) return Appear(argv[2]);
+    if (argc >= 3 && std::wcscmp(argv[1], L"appear") == 0) return Appear(argv[2], false);
+    if (argc >= 3 && std::wcscmp(argv[1], L"owned") == 0) return Appear(argv[2], true);
     if (argc >= 3 && std::wcscmp(argv[1], L"usage") == 0) return Usage(static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 0)));
-    std::fputs("usage: window_probe appear COMMANDLINE | usage PID\n", stderr);
+    std::fputs("usage: window_probe appear COMMANDLINE | owned COMMANDLINE | usage PID\n", stderr);
     return 2;
 }

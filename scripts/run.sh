@@ -2,10 +2,12 @@
 # Builds the launcher, starts the stand-in platform service and runs Zelqa7.exe under
 # Wine inside a virtual desktop (with a taskbar and tray). Arguments go to the program,
 # for example: scripts/run.sh /Zelqa7D
+# scripts/run.sh --demo shows the launcher with three stand-in game tabs instead (scripts/demo.sh).
 # With no display, Xvfb is started; take a screenshot with:
 #   import -display "$DISPLAY" -window root shot.png
 set -euo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+if [ "${1:-}" = "--demo" ]; then exec "$repo/scripts/demo.sh"; fi
 "$repo/scripts/setup-debian.sh"
 "$repo/scripts/build.sh" windows
 source "$repo/scripts/dev-settings.sh"

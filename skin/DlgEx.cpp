@@ -1,5 +1,6 @@
 #include "skin/DlgEx.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -168,15 +169,30 @@ BOOL CDlgEx::PaintSkin(HDC target) {
     RECT window{};
     GetWindowRect(m_hWnd, &window);
     const int w = window.right - window.left, h = window.bottom - window.top;
-    CMemoryCanvas canvas(target, w, h);
-    if (!canvas.ok()) return FALSE;
-    SetStretchBltMode(canvas.dc(), COLORONCOLOR);
+    // A memory DC is off screen already: the skin goes straight into it. A screen DC gets
+    // a buffer for only the part it may change (a transparent control asks for its own
+    // rectangle), not for the whole window: a maximised window's is megabytes.
+    const bool offScreen = GetObjectType(target) == OBJ_MEMDC;
+    RECT area{0, 0, w, h};
+    RECT clip{};
+    if (!offScreen && GetClipBox(target, &clip) != ERROR && !IntersectRect(&area, &area, &clip)) return TRUE;
+    std::optional<CMemoryCanvas> buffer;
+    HDC dc = target;
+    if (offScreen) {
+        SaveDC(dc);
+    } else {
+        buffer.emplace(target, area.right - area.left, area.bottom - area.top);
+        if (!buffer->ok()) return FALSE;
+        dc = buffer->dc();
+        SetWindowOrgEx(dc, area.left, area.top, nullptr);
+    }
+    SetStretchBltMode(dc, COLORONCOLOR);
     for (const auto& piece : vorn::skin::BackgroundPieces(w, h, picture.width(), picture.height(), m_nBorder,
                                                           m_nCaptionHeight, m_bStretch != 0)) {
         if (piece.dw == piece.sw && piece.dh == piece.sh) {
-            BitBlt(canvas.dc(), piece.dx, piece.dy, piece.dw, piece.dh, picture.dc(), piece.sx, piece.sy, SRCCOPY);
+            BitBlt(dc, piece.dx, piece.dy, piece.dw, piece.dh, picture.dc(), piece.sx, piece.sy, SRCCOPY);
         } else {
-            StretchBlt(canvas.dc(), piece.dx, piece.dy, piece.dw, piece.dh, picture.dc(), piece.sx, piece.sy, piece.sw,
+            StretchBlt(dc, piece.dx, piece.dy, piece.dw, piece.dh, picture.dc(), piece.sx, piece.sy, piece.sw,
                        piece.sh, SRCCOPY);
         }
     }
@@ -184,7 +200,7 @@ BOOL CDlgEx::PaintSkin(HDC target) {
     const bool iconDrawn = icon != nullptr && m_bShowIcon;
     if (iconDrawn) {
         const vorn::skin::Point at = vorn::skin::IconOrigin(m_nBorder, m_nCaptionHeight);
-        DrawIconEx(canvas.dc(), at.x, at.y, icon, 16, 16, 0, nullptr, DI_NORMAL);
+        DrawIconEx(dc, at.x, at.y, icon, 16, 16, 0, nullptr, DI_NORMAL);
     }
     if (m_bShowTitle) {
         LOGFONTW logFont{};
@@ -193,14 +209,19 @@ BOOL CDlgEx::PaintSkin(HDC target) {
             vorn::skin::TitleOrigin(iconDrawn, m_nBorder, m_nCaptionHeight, logFont.lfHeight);
         wchar_t title[512] = {};
         const int length = GetWindowTextW(m_hWnd, title, 512);
-        HGDIOBJ old = SelectObject(canvas.dc(), font);
-        SetBkMode(canvas.dc(), TRANSPARENT);
-        SetTextColor(canvas.dc(), m_crTitle);
-        TextOutW(canvas.dc(), at.x, at.y, title, length);
-        SelectObject(canvas.dc(), old);
+        HGDIOBJ old = SelectObject(dc, font);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, m_crTitle);
+        TextOutW(dc, at.x, at.y, title, length);
+        SelectObject(dc, old);
         DeleteObject(font);
     }
-    canvas.CopyTo(target);
+    if (offScreen) {
+        RestoreDC(dc, -1);
+    } else {
+        SetWindowOrgEx(dc, 0, 0, nullptr);
+        buffer->CopyTo(target, area.left, area.top);
+    }
     return TRUE;
 }
 

@@ -36,6 +36,14 @@ BOOL CLoginBkDlg::OnInitDialog() {
     }
     PlaceOverOwner();
     PaintLayered();
+    // The layered window holds its own copy of the pixels: the decoded picture is not
+    // needed again.
+    if (m_pBkImage != nullptr) gp::GdipDisposeImage(m_pBkImage);
+    m_pBkImage = nullptr;
+    // The background is on screen before the browser control of the page is built, the
+    // slowest step of a game process's start; the modal loop activates it afterwards as
+    // before.
+    if (m_nBkWidth != 0) ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
     m_dlgLogin.Create(kLoginTemplate, this);
     SetWindowLongW(m_hWnd, GWL_STYLE, GetWindowLongW(m_hWnd, GWL_STYLE) | WS_MINIMIZEBOX);
     return FALSE;

@@ -17,8 +17,8 @@ public:
     explicit CLoginBkDlg(CWnd* parent, const std::wstring& loginUrl);
     ~CLoginBkDlg() override;
 
-    Gdiplus::GpImage* m_pBkImage = nullptr;  // the picture, kept while the window lives
-    UINT m_nBkWidth = 0;
+    Gdiplus::GpImage* m_pBkImage = nullptr;  // the picture, until it is painted into the window
+    UINT m_nBkWidth = 0;                     // its size, which is the window's
     UINT m_nBkHeight = 0;
     CLoginDlg m_dlgLogin;
 
