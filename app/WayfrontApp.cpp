@@ -199,8 +199,16 @@ void CWayfront3App::RunLauncherWindow() {
     vorn::SetBrowserCacheLimit();
     CWayfront3Dlg dialog;
     m_pMainWnd = &dialog;
+    m_pLauncher = &dialog;
     dialog.DoModal();
+    m_pLauncher = nullptr;
     m_pMainWnd = nullptr;
+}
+
+BOOL CWayfront3App::PreTranslateMessage(MSG* msg) {
+    // Before any window of the launcher (a pop-up's dialog navigation would dispatch it).
+    if (m_pLauncher != nullptr && m_pLauncher->IsHotKeyPress(*msg)) return TRUE;
+    return CWinApp::PreTranslateMessage(msg);
 }
 
 bool CWayfront3App::FinishUpdate() {

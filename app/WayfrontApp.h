@@ -7,6 +7,8 @@
 #include "framework/WinApp.h"
 #include "online/ProgressDialog.h"
 
+class CWayfront3Dlg;
+
 // Set by GetRunMode from "/newgm" and "/gmhall": the launcher main window that started
 // this process, and its tab count at that moment.
 extern HWND g_hLauncherWnd;
@@ -26,6 +28,7 @@ public:
 
     BOOL InitInstance() override;
     int ExitInstance() override;
+    BOOL PreTranslateMessage(MSG* msg) override;
 
     CPrgsDlg m_dlgUpdate;              // the update progress dialog
     ULONG_PTR m_gdiplusToken = 0;
@@ -45,6 +48,8 @@ private:
     // Sets the browser cache limit and runs the launcher main window modally as the
     // application's main window.
     void RunLauncherWindow();
+
+    CWayfront3Dlg* m_pLauncher = nullptr;  // the launcher main window while it runs
 };
 
 CWayfront3App* GetWayfrontApp();

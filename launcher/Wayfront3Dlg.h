@@ -39,6 +39,12 @@ public:
     explicit CWayfront3Dlg(CWnd* parent = nullptr);
     ~CWayfront3Dlg() override;
 
+    // A queued press of the boss or sound key, aimed at any window of this process: the
+    // hook has acted on it already, and its default handling must not follow (F10 or an
+    // Alt combination would start the system menu's keyboard mode in a window being
+    // hidden, and that mode would take the player's next click anywhere on the desktop).
+    bool IsHotKeyPress(const MSG& msg) const;
+
 protected:
     void DoDataExchange(CDataExchange* dx) override;
     BOOL OnInitDialog() override;
@@ -148,6 +154,7 @@ private:
     // and a second "设置..." brings it forward instead of opening another.
     CSettingDlg* m_pOpenSettingsDlg = nullptr;
     vorn::HotKey m_switchKey;  // the window-switch key, as last loaded (the hook keeps the other two)
+    vorn::HotKey m_bossKey, m_soundKey;  // the hook's two keys, as last loaded
 
     vorn::launcher::PendingTitles m_pendingTitles;
     // Every game process the window knows of; the pending one is the last started whose

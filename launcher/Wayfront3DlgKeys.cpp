@@ -36,13 +36,20 @@ void CWayfront3Dlg::OnHotKey(WPARAM action) {
 
 void CWayfront3Dlg::LoadHotKeys() {
     using namespace vorn::settings;
-    vorn::HotKey boss, sound;
-    vorn::ReadHotKey(kKeyBossKey, kKeyBossKeyDefault, &boss.code, &boss.modifiers);
+    vorn::ReadHotKey(kKeyBossKey, kKeyBossKeyDefault, &m_bossKey.code, &m_bossKey.modifiers);
     vorn::ReadHotKey(kKeySwitchKey, kKeySwitchKeyDefault, &m_switchKey.code, &m_switchKey.modifiers);
     for (HWND window : m_arrTabWnd) PostMessageW(window, kMsgGameReloadHotKeys, 0, 0);
     if (m_hPageWnd != nullptr) PostMessageW(m_hPageWnd, kMsgGameReloadHotKeys, 0, 0);
-    vorn::ReadHotKey(kKeySoundKey, kKeySoundKeyDefault, &sound.code, &sound.modifiers);
-    SetKeyHookKeys(boss, sound);
+    vorn::ReadHotKey(kKeySoundKey, kKeySoundKeyDefault, &m_soundKey.code, &m_soundKey.modifiers);
+    SetKeyHookKeys(m_bossKey, m_soundKey);
+}
+
+bool CWayfront3Dlg::IsHotKeyPress(const MSG& msg) const {
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+    const int vk = static_cast<int>(msg.wParam);
+    if (!MayBeHotKey(TabCount(), msg.message, vk, m_bossKey, m_soundKey)) return false;
+    return KeyHookAction(TabCount(), msg.message, vk, vorn::CurrentHotKeyModifiers(), m_bossKey, m_soundKey) !=
+           HookAction::kNone;
 }
 
 bool CWayfront3Dlg::HandleQueuedRule(MSG* msg, bool* consumed) {

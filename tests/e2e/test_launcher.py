@@ -15,7 +15,7 @@ from tests.e2e.launcher_rig import (
     BM_CLICK, HTCLIENT, INSTALLED_EXE, OWN_MARKER, SC_CLOSE, VK_DOWN, VK_UP, WM_ADD_ACCOUNT_ANSWER, WM_CHAR,
     WM_KEYDOWN, WM_LBUTTONUP, WM_MBUTTONUP, WM_NCHITTEST, WM_RBUTTONUP, WM_SYSCOMMAND, WM_TRAY_CALLBACK,
     WM_WINDOW_ARRIVED, LauncherRig, answer_box, boxes_of, children_by_id, choose_in_menu, focus_by_click, info,
-    launcher_windows, open_menu, start_focus_holder, wait_until, xdotool)
+    input_state, launcher_windows, open_menu, start_focus_holder, wait_until, xdotool)
 from tools.standin import StandInService
 from tools.standin.formats import notice_line
 
@@ -340,6 +340,9 @@ class LauncherTests(harness.WineTestCase):
         wait_until(lambda: not info(main)["visible"], what="the launcher hidden")
         self.assertFalse(info(question)["visible"])
         self.assertFalse(self.frame_state(second)["visible"])  # with its window
+        # The key went on to the question, which did not take it as the way into its system
+        # menu: that mode would swallow the next click anywhere.
+        self.assertFalse(input_state(question)["menumode"])
         self.assertIsNone(launcher_proc.poll())
         self.center_click(pad)
         xdotool("key", "F10")
