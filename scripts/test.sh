@@ -64,16 +64,21 @@ suite() {
 
 echo "== running the suites side by side (logs in build/test-logs)"
 suite standin 600 python3 -m unittest discover -s tools/standin -p 'test_*.py' &
+suites=($!)
 suite native 900 ctest --test-dir "$VORN_BUILD_NATIVE" --output-on-failure &
+suites+=($!)
 (
   export VORN_WINE_ROOT="$win_root" DISPLAY=":$((display + 1))"
   suite windows 1800 ctest --test-dir "$VORN_BUILD_WINDOWS" --output-on-failure
 ) &
+suites+=($!)
 (
   export VORN_WINE_ROOT="$e2e_root" DISPLAY=":$display"
   suite e2e 1800 python3 -m unittest discover -s tests/e2e -p 'test_*.py' -t .
 ) &
-wait
+suites+=($!)
+# Only the suites: the displays started above are background jobs too.
+wait "${suites[@]}"
 
 failed=0
 for name in standin native windows e2e; do
