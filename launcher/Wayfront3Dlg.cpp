@@ -195,11 +195,16 @@ void CWayfront3Dlg::OnNoticeReady(WPARAM job) {
 }
 
 void CWayfront3Dlg::PaintWindow(HDC target) {
-    RECT client{};
-    GetClientRect(m_hWnd, &client);
-    CMemoryCanvas canvas(target, client.right, client.bottom);
+    RECT area{};
+    GetClientRect(m_hWnd, &area);
+    // A buffer for the part being painted only (a tab's hover look repaints the strip, not
+    // the whole, often maximised, window); drawing keeps window coordinates.
+    RECT clip{};
+    if (GetClipBox(target, &clip) != ERROR && !IntersectRect(&area, &area, &clip)) return;
+    CMemoryCanvas canvas(target, area.right - area.left, area.bottom - area.top);
     if (!canvas.ok()) return;
     HDC dc = canvas.dc();
+    SetWindowOrgEx(dc, area.left, area.top, nullptr);
     PaintSkin(dc);
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
     HGDIOBJ oldFont = font != nullptr ? SelectObject(dc, font) : nullptr;
@@ -218,7 +223,8 @@ void CWayfront3Dlg::PaintWindow(HDC target) {
         DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &title, DT_SINGLELINE);
     }
     if (oldFont != nullptr) SelectObject(dc, oldFont);
-    canvas.CopyTo(target);
+    SetWindowOrgEx(dc, 0, 0, nullptr);
+    canvas.CopyTo(target, area.left, area.top);
 }
 
 void CWayfront3Dlg::OnSize(int cx, int cy) {
