@@ -13,10 +13,10 @@ namespace {
 
 // The action the environment asks for at this step, or an empty text.
 std::string ActionFor(const char* step) {
-    char spec[1024];
-    const DWORD n = GetEnvironmentVariableA("VORN_TEST_STEPS", spec, sizeof spec);
-    if (n == 0 || n >= sizeof spec) return {};
-    const std::string all(spec, n);
+    char steps[1024];
+    const DWORD n = GetEnvironmentVariableA("VORN_TEST_STEPS", steps, sizeof steps);
+    if (n == 0 || n >= sizeof steps) return {};
+    const std::string all(steps, n);
     const std::string name(step);
     size_t start = 0;
     while (start <= all.size()) {
