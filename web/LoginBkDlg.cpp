@@ -45,8 +45,19 @@ BOOL CLoginBkDlg::OnInitDialog() {
     // before.
     if (m_nBkWidth != 0) ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
     m_dlgLogin.Create(kLoginTemplate, this);
+    // Shown before the page existed, the background placed nothing: the page takes its
+    // place now, and then follows every move.
+    PlacePage();
     SetWindowLongW(m_hWnd, GWL_STYLE, GetWindowLongW(m_hWnd, GWL_STYLE) | WS_MINIMIZEBOX);
     return FALSE;
+}
+
+void CLoginBkDlg::PlacePage() {
+    if (m_dlgLogin.m_hWnd == nullptr || !IsWindow(m_dlgLogin.m_hWnd)) return;
+    RECT window{};
+    GetWindowRect(m_hWnd, &window);
+    MoveWindow(m_dlgLogin.m_hWnd, window.left, window.top, window.right - window.left, window.bottom - window.top,
+               TRUE);
 }
 
 void CLoginBkDlg::PlaceOverOwner() {
@@ -137,12 +148,7 @@ LRESULT CLoginBkDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         const LRESULT result = CDialog::WindowProc(msg, wParam, lParam);
         // The page follows every move and has the background's size. The rectangle, not
         // the message's position, is read: a change of z-order alone carries no position.
-        if (m_dlgLogin.m_hWnd != nullptr && IsWindow(m_dlgLogin.m_hWnd)) {
-            RECT window{};
-            GetWindowRect(m_hWnd, &window);
-            MoveWindow(m_dlgLogin.m_hWnd, window.left, window.top, window.right - window.left,
-                       window.bottom - window.top, TRUE);
-        }
+        PlacePage();
         return result;
     }
     default:

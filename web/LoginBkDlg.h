@@ -29,5 +29,7 @@ protected:
 
 private:
     void PlaceOverOwner();
+    // The page over the background, at its size.
+    void PlacePage();
     void PaintLayered();
 };
