@@ -1,39 +1,155 @@
 #!/bin/bash
 # Runs every test: the stand-in service's own tests, the native unit tests (under
 # AddressSanitizer and UBSan), the Windows tests under Wine, and the end-to-end tests.
+# After the builds, the suites run side by side: they share no Wine prefix, no display and
+# no port. The Windows tests have a prefix and an X display of their own; the end-to-end
+# scenarios run in two shards, each in a network namespace of its own (so the development
+# build's fixed stand-in port is private to it) with its own prefix and display; where no
+# namespace can be made, they run as one shard.
 set -euo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$repo/scripts/setup-debian.sh"
 cd "$repo"
 export VORN_BUILD_NATIVE="${VORN_BUILD_NATIVE:-$repo/build/native}"
 export VORN_BUILD_WINDOWS="${VORN_BUILD_WINDOWS:-$repo/build/windows}"
+started=$SECONDS
 
-echo "== stand-in service"
-python3 -m unittest discover -s tools/standin -p 'test_*.py'
-
-echo "== native unit tests"
+echo "== building"
 scripts/build.sh native
-ctest --test-dir "$VORN_BUILD_NATIVE" --output-on-failure -j2
-
-echo "== Windows tests under Wine"
 scripts/build.sh windows
+echo "== built in $((SECONDS - started)) s"
+
 source tools/wine/env.sh
-source tools/wine/display.sh
-tools/wine/prepare.sh
-vorn_ensure_display
+e2e_root="$VORN_WINE_ROOT"
+win_root="$e2e_root-windows-tests"
+display="${VORN_XVFB_DISPLAY:-77}"
+logs="$repo/build/test-logs"
+rm -rf "$logs"
+mkdir -p "$logs"
+
 finish() {
-  wineserver -k 2>/dev/null || true
-  [ -n "${VORN_STARTED_XVFB:-}" ] && kill "$VORN_STARTED_XVFB" 2>/dev/null || true
-}
-trap finish EXIT
-# A Windows test program that hangs under Wine is run once more (a rare hang in the skinned
-# message box tests has not been tracked down yet); what a killed run printed is shown.
-if ! ctest --test-dir "$VORN_BUILD_WINDOWS" --output-on-failure --repeat after-timeout:2; then
-  for log in "$VORN_WINE_ROOT"/logs/*.log; do
-    [ -e "$log" ] && { echo "== output of a killed run: $log"; tail -n 40 "$log"; }
+  for root in "$e2e_root" "$e2e_root-2" "$win_root"; do
+    WINEPREFIX="$root/prefix" wineserver -k 2>/dev/null || true
   done
-  exit 1
+  for ns in "${namespaces[@]}"; do ip netns delete "$ns" 2>/dev/null || true; done
+  [ -f "$logs/xvfb.pids" ] && xargs -r kill <"$logs/xvfb.pids" 2>/dev/null || true
+}
+namespaces=()
+trap finish EXIT
+
+# Displays of the tests' own, whatever display the caller has: screenshots, pixels and
+# typed keys must not depend on (or disturb) a desktop. One started here ends with the run.
+own_display() {
+  local n="$1"
+  if ! DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+    rm -f "/tmp/.X$n-lock" "/tmp/.X11-unix/X$n"
+    setsid Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+    echo $! >>"$logs/xvfb.pids"
+    for _ in $(seq 1 100); do DISPLAY=":$n" xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+  fi
+  DISPLAY=":$n" xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start on :$n" >&2; exit 1; }
+}
+# The end-to-end shards: the first runs these modules, the second every other one. Each
+# module's time is in its shard's log, to balance them.
+first_shard=(test_launcher test_startup test_skin_message_box test_game_windows test_http_client)
+second_shard=()
+for file in tests/e2e/test_*.py; do
+  module="$(basename "$file" .py)"
+  [[ " ${first_shard[*]} " == *" $module "* ]] || second_shard+=("$module")
+done
+shards=2
+for i in 1 2; do
+  ns="vorn-e2e-$$-$i"
+  if ip netns add "$ns" 2>/dev/null && ip netns exec "$ns" ip link set lo up 2>/dev/null; then
+    namespaces+=("$ns")
+  else
+    ip netns delete "$ns" 2>/dev/null || true
+    shards=1
+  fi
+done
+if [ "$shards" -eq 1 ]; then
+  first_shard+=("${second_shard[@]}")
+  second_shard=()
 fi
 
-echo "== end-to-end tests"
-python3 -m unittest discover -s tests/e2e -p 'test_*.py' -t .
+own_display "$display"
+own_display "$((display + 1))"
+[ "$shards" -eq 2 ] && own_display "$((display + 2))"
+
+# One prepared prefix for each Wine suite (made once, reset between scenarios).
+preparing=()
+for root in "$e2e_root" "$win_root" $([ "$shards" -eq 2 ] && echo "$e2e_root-2"); do
+  VORN_WINE_ROOT="$root" tools/wine/prepare.sh &
+  preparing+=($!)
+done
+for pid in "${preparing[@]}"; do wait "$pid"; done
+
+# Runs its modules one by one (in the network namespace, when there is one), each within a
+# time limit, and tells how long each took.
+e2e_shard() {
+  local netns="$1" rc=0 start module
+  shift
+  local run=()
+  [ -n "$netns" ] && run=(ip netns exec "$netns")
+  for module in "$@"; do
+    start=$SECONDS
+    timeout --kill-after=30 1200 "${run[@]}" python3 -m unittest "tests.e2e.$module" || rc=1
+    echo "== $module: $((SECONDS - start)) s"
+  done
+  return "$rc"
+}
+
+suite() {
+  local name="$1"
+  shift
+  local start=$SECONDS rc=0
+  "$@" >"$logs/$name.log" 2>&1 || rc=$?
+  echo "$rc $((SECONDS - start))" >"$logs/$name.rc"
+}
+
+echo "== running the suites side by side (logs in build/test-logs)"
+suite standin timeout 600 python3 -m unittest discover -s tools/standin -p 'test_*.py' &
+suites=($!)
+suite native timeout 900 ctest --test-dir "$VORN_BUILD_NATIVE" --output-on-failure &
+suites+=($!)
+(
+  export VORN_WINE_ROOT="$win_root" DISPLAY=":$((display + 1))"
+  suite windows timeout --kill-after=30 1800 ctest --test-dir "$VORN_BUILD_WINDOWS" --output-on-failure
+) &
+suites+=($!)
+(
+  export VORN_WINE_ROOT="$e2e_root" DISPLAY=":$display"
+  suite e2e e2e_shard "${namespaces[0]:-}" "${first_shard[@]}"
+) &
+suites+=($!)
+names=(standin native windows e2e)
+if [ "$shards" -eq 2 ]; then
+  (
+    export VORN_WINE_ROOT="$e2e_root-2" DISPLAY=":$((display + 2))"
+    suite e2e-2 e2e_shard "${namespaces[1]}" "${second_shard[@]}"
+  ) &
+  suites+=($!)
+  names+=(e2e-2)
+fi
+# Only the suites: the displays started above are background jobs too.
+wait "${suites[@]}"
+
+failed=0
+for name in "${names[@]}"; do
+  read -r rc seconds <"$logs/$name.rc"
+  if [ "$rc" -eq 0 ]; then
+    counts="$(grep -E 'tests passed|^Ran [0-9]+ tests' "$logs/$name.log" | awk '/^Ran/ {n += $2} /tests passed/ {t = $0} END {print (t != "" ? t : n " tests")}')"
+    echo "== $name: passed in $seconds s ($counts)"
+  else
+    failed=1
+    echo "== $name: FAILED (exit $rc after $seconds s)"
+    cat "$logs/$name.log"
+    if [ "$name" = windows ]; then
+      for log in "$win_root"/logs/*.log; do
+        [ -e "$log" ] && { echo "== output of a killed run: $log"; tail -n 40 "$log"; }
+      done
+    fi
+  fi
+done
+echo "== all suites in $((SECONDS - started)) s"
+exit "$failed"

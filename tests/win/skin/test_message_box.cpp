@@ -21,11 +21,18 @@ struct SeenBox {
     std::map<int, std::wstring> captions;
 };
 
-HWND WaitForBox(DWORD timeoutMs = 15000) {
+// The box of this process only: a window of another program with the same title must not
+// be answered in its place. The bound only ends a box that never shows; the first box of
+// the process loads its pictures and fonts, which takes many seconds on a loaded machine.
+HWND WaitForBox(DWORD timeoutMs = 120000) {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < timeoutMs) {
-        HWND box = FindWindowW(L"#32770", kTitle);
-        if (box != nullptr && IsWindowVisible(box)) return box;
+        for (HWND box = FindWindowW(L"#32770", kTitle); box != nullptr;
+             box = FindWindowExW(nullptr, box, L"#32770", kTitle)) {
+            DWORD process = 0;
+            GetWindowThreadProcessId(box, &process);
+            if (process == GetCurrentProcessId() && IsWindowVisible(box)) return box;
+        }
         Sleep(20);
     }
     return nullptr;
@@ -35,11 +42,16 @@ HWND WaitForBox(DWORD timeoutMs = 15000) {
 int RunBox(int type, const std::wstring& text, const std::function<void(HWND)>& answer, SeenBox* seen,
            HWND parent = nullptr) {
     const DWORD self = GetCurrentThreadId();
+    // The thread's message queue exists before the watcher may post to it: a quit posted to
+    // a thread without one is lost, and the box that shows later then waits for ever.
+    MSG peek;
+    PeekMessageW(&peek, nullptr, 0, 0, PM_NOREMOVE);
     std::atomic<bool> returned{false};
     std::thread watcher([&] {
         HWND box = WaitForBox();
         if (box == nullptr) {
-            PostThreadMessageW(self, WM_QUIT, 0, 0);  // ends the modal loop, the test fails below
+            // Ends the modal loop; the test fails below.
+            if (!PostThreadMessageW(self, WM_QUIT, 0, 0)) ADD_FAILURE() << "the box's thread cannot be told to end";
             return;
         }
         seen->found = true;
