@@ -118,6 +118,26 @@ def main():
         figure(f"idle CPU over {IDLE_SECONDS:.0f} s, launcher with three tabs", f"{ours_cpu:.2f} % of a core",
                f"{ref_cpu:.2f} % (trivial window)", None, "below 0.5 %")
         harness.probe("post", trivial_window["hwnd"], 0x0112, 0xF060, 0)
+
+        # The same plain window at the launcher's size: a window's pixels cost the same in
+        # any program, so this tells what the launcher holds beyond its window's size.
+        left, top, right, bottom = info(main_window)["rect"]
+        sized = subprocess.Popen([harness.WINE_EXEC, TRIVIAL, str(right - left), str(bottom - top)],
+                                 env=harness.wine_env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            window = wait_until(lambda: harness.probe("find", "--title", "trivial window")[1], what="trivial")[0]
+            time.sleep(2.0)
+            # Its content is painted once it is shown, as the launcher's is.
+            same_peak = probe("usage", window["pid"])["peak_working_set"] / 2**20
+            print(f"peak working set of the trivial window program at the launcher's size "
+                  f"({right - left} x {bottom - top}): {same_peak:.1f} MiB")
+            figure("peak working set, launcher with three tabs, against a window of its size",
+                   f"{ours_peak:.1f} MiB", f"{same_peak:.1f} MiB (trivial window {right - left} x {bottom - top})",
+                   ours_peak / same_peak, "")
+            harness.probe("post", window["hwnd"], 0x0112, 0xF060, 0)
+        finally:
+            if sized.poll() is None:
+                sized.kill()
     finally:
         rig.stop()
         if trivial_proc is not None and trivial_proc.poll() is None:

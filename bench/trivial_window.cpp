@@ -1,6 +1,9 @@
-// Reference program for the launcher benchmarks: shows one plain window and runs its
-// message loop until the window is closed.
+// Reference program for the launcher benchmarks: shows one plain window (400 x 300, or the
+// width and height given as arguments) and runs its message loop until it is closed.
 #include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
 
 namespace {
 LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -19,8 +22,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = L"VornBenchTrivialWindow";
     RegisterClassW(&wc);
-    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"trivial window", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
-                                nullptr, instance, nullptr);
+    const int width = __argc > 2 ? std::max(1, _wtoi(__wargv[1])) : 400;
+    const int height = __argc > 2 ? std::max(1, _wtoi(__wargv[2])) : 300;
+    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"trivial window", WS_OVERLAPPEDWINDOW, 0, 0, width, height,
+                                nullptr, nullptr, instance, nullptr);
     ShowWindow(hwnd, SW_SHOW);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

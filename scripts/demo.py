@@ -9,6 +9,7 @@ no engine), so the real game processes would show only the login background."""
 import datetime
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -36,6 +37,8 @@ def notice_picture(scratch):
 
 
 def main():
+    # A termination ends the demo as Ctrl+C does: the launcher and the service go too.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
     folder = harness.prefix_path(*harness.DATA_FOLDER)
     os.makedirs(folder, exist_ok=True)
     shutil.copy(harness.EXE, os.path.join(folder, "Zelqa7.exe"))

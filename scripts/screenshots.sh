@@ -22,6 +22,16 @@ mkdir -p "$full" "$docs"
 "$repo/scripts/notice-screenshots.sh" "$full/notice"
 (cd "$repo" && python3 "$repo/scripts/window_screenshots.py" "$full/windows")
 wineserver -k 2>/dev/null || true
+# The demo: three tabs and, a few seconds after the first, the notice.
+cd "$repo"
+python3 "$repo/scripts/demo.py" > "$full/demo.txt" 2>&1 &
+demo=$!
+for _ in $(seq 1 120); do grep -q "Close the launcher" "$full/demo.txt" && break; sleep 1; done
+sleep 4
+import -display "$DISPLAY" -window root "$full/demo.png"
+kill -TERM "$demo" 2>/dev/null || true
+wait "$demo" || true
+wineserver -k 2>/dev/null || true
 
 # Small copies: 256 colours are plenty for these flat skins.
 small() { convert "$1" "${@:3}" +repage -strip -colors 256 "PNG8:$docs/$2.png"; }
@@ -36,7 +46,7 @@ changed() {
   echo "$(($1 + 2 * margin))x$(($2 + 2 * margin))+$((x > 0 ? x : 0))+$((y > 0 ? y : 0))"
 }
 l="$full/launcher"
-small "$l/three-tabs.png" launcher-three-tabs -resize 50%
+small "$full/demo.png" launcher-demo -resize 50%
 small "$l/system-menu.png" system-menu -crop "$(changed "$l/three-tabs.png" "$l/system-menu.png" 32)"
 small "$l/tray-menu.png" tray-menu -crop "$(changed "$l/three-tabs.png" "$l/tray-menu.png")"
 small "$l/add-account-question.png" add-account-question \

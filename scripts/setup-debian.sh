@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ libgtest-dev googletest python3
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 wine64-tools
-  xvfb x11-utils xdotool imagemagick xcompmgr
+  xvfb x11-utils xdotool imagemagick
   fonts-wqy-microhei locales liblnk-utils curl iproute2
   libcapstone-dev libssl-dev
 )

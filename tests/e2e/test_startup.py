@@ -27,6 +27,25 @@ class StartupTests(harness.WineTestCase):
                 self.assertEqual(result.code, 0, result.output)
                 self.assertFalse(os.path.exists(os.path.join(self.scratch, "Zelqa7.dmp")))
 
+    def test_a_game_process_without_its_launcher_ends_before_loading_the_browser(self):
+        # Wine's loader names every library a process loads; the browser control's and the
+        # picture decoder's must not be among them when the launcher window is gone.
+        exe = self.copy_exe()
+        quiet = os.environ.get("WINEDEBUG")
+        os.environ["WINEDEBUG"] = "+loaddll"
+        try:
+            runs = [harness.run_windows(exe, *args, timeout=60) for args in (["/gmhall", "/0"], ["/newgm", "/0", "/0"])]
+        finally:
+            if quiet is None:
+                del os.environ["WINEDEBUG"]
+            else:
+                os.environ["WINEDEBUG"] = quiet
+        for result in runs:
+            self.assertEqual(result.code, 0, result.output)
+            self.assertIn("Zelqa7.exe", result.output)  # the trace is there
+            loaded = [name for name in ("ieframe", "mshtml", "urlmon", "windowscodecs") if name in result.output.lower()]
+            self.assertEqual(loaded, [])
+
     def test_a_crash_dump_is_readable_by_an_independent_reader(self):
         exe = self.copy_exe("Crashy.exe", os.path.join(harness.BUILD, "tests", "win", "vorn_crash_child.exe"))
         # The crashed process's exit code does not survive Wine's loader reliably (the
