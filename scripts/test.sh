@@ -51,7 +51,8 @@ own_display() {
 }
 # The end-to-end shards: the first runs these modules, the second every other one. Each
 # module's time is in its shard's log, to balance them.
-first_shard=(test_launcher test_startup test_skin_message_box test_game_windows test_http_client)
+first_shard=(test_launcher test_startup test_skin_message_box test_game_windows test_http_client test_notice_and_download
+  test_uninstall)
 second_shard=()
 for file in tests/e2e/test_*.py; do
   module="$(basename "$file" .py)"
