@@ -56,8 +56,13 @@ def run_windows(program, *args, timeout=60, cwd=None):
 
 
 def probe(*args, timeout=30):
-    """Runs wprobe and answers (exit code, list of JSON objects it printed)."""
-    r = run_windows(WPROBE, *[str(a) for a in args], timeout=timeout)
+    """Runs wprobe and answers (exit code, list of JSON objects it printed). A wait of its
+    own ("--timeout MS") is given that long on top, so the probe, not the process limit,
+    decides when the wait is over."""
+    args = [str(a) for a in args]
+    if "--timeout" in args[:-1]:
+        timeout += int(args[args.index("--timeout") + 1]) / 1000
+    r = run_windows(WPROBE, *args, timeout=timeout)
     objects = []
     for line in r.output.splitlines():
         line = line.strip()

@@ -156,7 +156,7 @@ class UpdateTests(harness.WineTestCase):
         outcome = {}
         runner = threading.Thread(target=lambda: outcome.setdefault("result", self.run_update(timeout=300)))
         runner.start()
-        code, found = harness.probe("wait", "--title", "版本更新中...", "--visible", "--timeout", "30000")
+        code, found = harness.probe("wait", "--title", "版本更新中...", "--visible", "--timeout", "60000")
         self.assertEqual(code, 0, "the progress dialog did not appear")
         dialog = found[0]
         time.sleep(1.0)
@@ -217,7 +217,7 @@ class UpdateTests(harness.WineTestCase):
         outcome = {}
         first = threading.Thread(target=lambda: outcome.setdefault("first", self.run_update(timeout=300)))
         first.start()
-        code, _ = harness.probe("wait", "--title", "版本更新中...", "--visible", "--timeout", "30000")
+        code, _ = harness.probe("wait", "--title", "版本更新中...", "--visible", "--timeout", "60000")
         self.assertEqual(code, 0, "the progress dialog did not appear")
         # The second goes on to its launcher window without touching the download.
         second = self.run_update(timeout=300)
