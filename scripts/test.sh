@@ -51,8 +51,7 @@ own_display() {
 }
 # The end-to-end shards: the first runs these modules, the second every other one. Each
 # module's time is in its shard's log, to balance them.
-first_shard=(test_launcher test_startup test_skin_message_box test_game_windows test_http_client test_notice_and_download
-  test_uninstall)
+first_shard=(test_launcher test_startup test_skin_message_box test_game_windows test_http_client test_notice_and_download)
 second_shard=()
 for file in tests/e2e/test_*.py; do
   module="$(basename "$file" .py)"
