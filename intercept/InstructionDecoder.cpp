@@ -161,8 +161,12 @@ Instruction DecodeInstruction(const std::uint8_t* code, std::size_t available) {
                in(0xAA, 0xAF) || op == 0xC9 || op == 0xD7 || in(0xEC, 0xEF) || op == 0xF1 || op == 0xF5 ||
                in(0xF8, 0xFD)) {
         // no operands
-    } else if (op == 0x63 || in(0x84, 0x8F) || in(0xD0, 0xD3) || in(0xD8, 0xDF) || op == 0xFE) {
+    } else if (op == 0x63 || in(0x84, 0x8E) || in(0xD0, 0xD3) || in(0xD8, 0xDF) || op == 0xFE) {
         ModRm(c, ins);
+    } else if (op == 0x8F) {
+        // Only /0 is pop r/m; any other reg field makes 8F the start of a three-byte XOP
+        // prefix, whose instruction is longer.
+        if (ModRm(c, ins) != 0) known = false;
     } else if (op == 0x68) {
         c.Skip(immz);
     } else if (op == 0x69 || op == 0x81) {
@@ -192,6 +196,10 @@ Instruction DecodeInstruction(const std::uint8_t* code, std::size_t available) {
     } else if (in(0xB8, 0xBF)) {
         c.Skip(rexW ? 8 : immz);
     } else if (op == 0xC2 || op == 0xCA) {
+        // A return with an operand-size prefix pops a 16-bit address on some processors,
+        // and with that or an address-size prefix decoders disagree about its length. No
+        // 64-bit function ends that way, and a return is never moved anyway.
+        if (operand16 || address32) known = false;
         c.Skip(2);
         ins.flow = Flow::Return;
     } else if (op == 0xC3 || op == 0xCB || op == 0xCF) {
@@ -220,8 +228,9 @@ Instruction DecodeInstruction(const std::uint8_t* code, std::size_t available) {
     }
     if (!known || !c.ok) return Instruction{};
     // With an address-size prefix the operand is EIP-relative: its address is cut to 32
-    // bits, which a moved copy cannot reproduce.
-    if (address32 && ins.ripRelative()) return Instruction{};
+    // bits, which a moved copy cannot reproduce. On a relative branch the prefix's effect
+    // on the target (and, for some decoders, on the length) is not settled: not moved.
+    if (address32 && (ins.ripRelative() || ins.branchAt >= 0)) return Instruction{};
     // An operand-size prefix on a near branch makes its distance 16 bits on some
     // processors and leaves it 32 bits on others: the length itself is not known.
     if (operand16 && ins.branchSize == 4) return Instruction{};

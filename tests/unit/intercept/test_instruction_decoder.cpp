@@ -94,6 +94,8 @@ TEST(InstructionDecoder, UnknownOrInvalidIsNeverGuessed) {
         {0xC7, 0x08, 1, 2, 3, 4},        // C7 /1
         {0x66, 0x0F, 0x8F, 0, 0, 0, 0},  // jg with an operand-size prefix: rel16 or rel32
         {0x66, 0xE8, 0, 0, 0, 0},
+        {0x67, 0xE8, 0, 0, 0, 0},        // call with an address-size prefix
+        {0x8F, 0xE8, 0x78, 0xC2, 0xC1, 0x01},  // 8F with reg != 0: an XOP instruction
         {},
     };
     for (const auto& bytes : refused) EXPECT_FALSE(Decode(bytes).decoded) << testing::PrintToString(bytes);
