@@ -13,7 +13,7 @@ wineserver -p >/dev/null 2>&1 </dev/null || true
 trap 'wineserver -k 2>/dev/null || true; [ -n "${VORN_STARTED_XVFB:-}" ] && kill "$VORN_STARTED_XVFB" 2>/dev/null || true' EXIT
 python3 "$repo/bench/startup.py" </dev/null > "$repo/build/bench.txt" 2>&1 || true
 wine "${VORN_BUILD_WINDOWS:-$repo/build/windows}/bench/vorn_bench_sound_mute.exe" </dev/null >> "$repo/build/bench.txt" 2>/dev/null || true
-wine "${VORN_BUILD_WINDOWS:-$repo/build/windows}/bench/vorn_bench_key_hook.exe" </dev/null >> "$repo/build/bench.txt" 2>/dev/null || true
+python3 "$repo/bench/key_hook.py" </dev/null >> "$repo/build/bench.txt" 2>&1 || true
 python3 "$repo/bench/online.py" </dev/null >> "$repo/build/bench.txt" 2>&1 || true
 python3 "$repo/bench/launcher.py" </dev/null >> "$repo/build/bench.txt" 2>&1 || true
 grep -v "^FIGURE" "$repo/build/bench.txt" || true
