@@ -1,7 +1,9 @@
 // Titles from other processes' copy-data messages: a title read is exactly the data up
-// to its first zero. Driven by a sequence of registrations, ended processes and arriving
-// windows, the pending titles behave as a plain list model says: no title twice, none
-// equal to a tab, a window takes its process's latest title or else the oldest unknown one.
+// to its first zero, and nothing when the size is odd, no zero lies within it or the title
+// is longer than the limit. Driven by a sequence of registrations, ended processes and
+// arriving windows, the pending titles behave as a plain list model says: no title twice,
+// none equal to a tab, never more than the limit waiting, a window takes its process's
+// latest title or else the oldest unknown one.
 #include "FuzzSupport.h"
 #include "launcher/TabTitles.h"
 
@@ -10,14 +12,22 @@ using Model = std::vector<PendingTitles::Entry>;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     vorn::fuzz::Input input(data, size);
-    const std::size_t bytes = input.Byte();
+    const std::size_t bytes = input.Byte() * 8u;
     const std::vector<std::uint8_t> raw = input.Bytes();
-    const auto title = ReadCopyDataTitle(raw.data(), std::min(bytes, raw.size()));
-    if (title) {
-        FUZZ_CHECK(title->size() * 2 < std::min(bytes, raw.size()) && title->find(u'\0') == std::u16string::npos);
-        FUZZ_CHECK(std::memcmp(raw.data(), title->data(), title->size() * 2) == 0 && raw[title->size() * 2] == 0 &&
-                   raw[title->size() * 2 + 1] == 0);
+    const std::size_t n = std::min(bytes, raw.size());
+    std::optional<std::u16string> read;
+    if (n % 2 == 0) {
+        std::u16string text;
+        for (std::size_t k = 0; k + 1 < n; k += 2) {
+            const char16_t c = static_cast<char16_t>(raw[k] | (raw[k + 1] << 8));
+            if (c == 0) {
+                if (text.size() <= kMaxTitleChars) read = text;
+                break;
+            }
+            text.push_back(c);
+        }
     }
+    FUZZ_CHECK(ReadCopyDataTitle(raw.data(), n) == read);
 
     // The same bytes as operations on three small alphabets of titles and processes.
     PendingTitles pending;
@@ -31,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::u16string name(1 + arg % 5, static_cast<char16_t>(u'a' + (arg >> 3) % 3));
         const ProcessId process = (arg >> 5) % 4;  // 0: an unknown sender
         if (op == 0) {
-            const bool expected = !modelHas(name) && std::find(tabs.begin(), tabs.end(), name) == tabs.end();
+            const bool expected = !modelHas(name) && std::find(tabs.begin(), tabs.end(), name) == tabs.end() &&
+                                  model.size() < kMaxPendingTitles;
             FUZZ_CHECK(pending.Register(name, process, tabs) == expected);
             if (expected) model.push_back({name, process});
         } else if (op == 1) {
