@@ -1,6 +1,7 @@
 """Runs the real launcher under Wine with the test build's stand-in for its game
 processes (tests/win/launcher/tab_child.cpp), and drives both from outside: the stand-in
 is told what a game process would do next, and records what it sends and receives."""
+import json
 import os
 import re
 import subprocess
@@ -147,9 +148,19 @@ class LauncherRig:
         return not [n for n in os.listdir(self.folder) if n.startswith("child-") and n not in self.known]
 
 
+NO_SUCH_WINDOW = 3  # wprobe's answer for a window that does not exist
+
+
 def info(hwnd):
-    code, found = harness.probe("info", hwnd)
-    return found[0] if code == 0 and found else None
+    """The window's state, or None when it does not exist. A probe that failed otherwise
+    raises with what it printed, so a broken probe is not taken for a window gone."""
+    r = harness.run_windows(harness.WPROBE, "info", str(hwnd), timeout=30)
+    found = [json.loads(line) for line in r.output.splitlines() if line.strip().startswith("{")]
+    if r.code == 0 and found:
+        return found[0]
+    if r.code == NO_SUCH_WINDOW:
+        return None
+    raise AssertionError(f"wprobe info {hwnd} ended with {r.code}: {r.output!r}")
 
 
 def children_by_id(hwnd):
