@@ -7,7 +7,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 wine64-tools
   xvfb x11-utils xdotool imagemagick
-  fonts-wqy-microhei locales liblnk-utils curl iproute2
+  fonts-wqy-microhei locales liblnk-utils curl
   libcapstone-dev libssl-dev
 )
 missing=()

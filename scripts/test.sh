@@ -2,10 +2,11 @@
 # Runs every test: the stand-in service's own tests, the native unit tests (under
 # AddressSanitizer and UBSan), the Windows tests under Wine, and the end-to-end tests.
 # After the builds, the suites run side by side: they share no Wine prefix, no display and
-# no port. The Windows tests have a prefix and an X display of their own; the end-to-end
-# scenarios run in two shards, each in a network namespace of its own (so the development
-# build's fixed stand-in port is private to it) with its own prefix and display; where no
-# namespace can be made, they run as one shard.
+# no port. The Windows tests have a prefix and an X display of their own, the end-to-end
+# scenarios (the only users of the development build's fixed stand-in port) another pair.
+# The scenarios run as one suite: two suites would each need the port, hence a network
+# namespace each, and Wine programs inside a namespace of their own now and then ended in
+# a segmentation fault of Wine's (the launcher and wprobe, a few runs in a hundred).
 set -euo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$repo/scripts/setup-debian.sh"
@@ -28,13 +29,11 @@ rm -rf "$logs"
 mkdir -p "$logs"
 
 finish() {
-  for root in "$e2e_root" "$e2e_root-2" "$win_root"; do
+  for root in "$e2e_root" "$win_root"; do
     WINEPREFIX="$root/prefix" wineserver -k 2>/dev/null || true
   done
-  for ns in "${namespaces[@]}"; do ip netns delete "$ns" 2>/dev/null || true; done
   [ -f "$logs/xvfb.pids" ] && xargs -r kill <"$logs/xvfb.pids" 2>/dev/null || true
 }
-namespaces=()
 trap finish EXIT
 
 # Displays of the tests' own, whatever display the caller has: screenshots, pixels and
@@ -49,51 +48,25 @@ own_display() {
   fi
   DISPLAY=":$n" xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start on :$n" >&2; exit 1; }
 }
-# The end-to-end shards: the first runs these modules, the second every other one. Each
-# module's time is in its shard's log, to balance them.
-first_shard=(test_launcher test_startup test_skin_message_box test_game_windows test_http_client test_notice_and_download)
-second_shard=()
-for file in tests/e2e/test_*.py; do
-  module="$(basename "$file" .py)"
-  [[ " ${first_shard[*]} " == *" $module "* ]] || second_shard+=("$module")
-done
-shards=2
-for i in 1 2; do
-  ns="vorn-e2e-$$-$i"
-  if ip netns add "$ns" 2>/dev/null && ip netns exec "$ns" ip link set lo up 2>/dev/null; then
-    namespaces+=("$ns")
-  else
-    ip netns delete "$ns" 2>/dev/null || true
-    shards=1
-  fi
-done
-if [ "$shards" -eq 1 ]; then
-  first_shard+=("${second_shard[@]}")
-  second_shard=()
-fi
-
 own_display "$display"
 own_display "$((display + 1))"
-[ "$shards" -eq 2 ] && own_display "$((display + 2))"
 
 # One prepared prefix for each Wine suite (made once, reset between scenarios).
 preparing=()
-for root in "$e2e_root" "$win_root" $([ "$shards" -eq 2 ] && echo "$e2e_root-2"); do
+for root in "$e2e_root" "$win_root"; do
   VORN_WINE_ROOT="$root" tools/wine/prepare.sh &
   preparing+=($!)
 done
 for pid in "${preparing[@]}"; do wait "$pid"; done
 
-# Runs its modules one by one (in the network namespace, when there is one), each within a
-# time limit, and tells how long each took.
-e2e_shard() {
-  local netns="$1" rc=0 start module
-  shift
-  local run=()
-  [ -n "$netns" ] && run=(ip netns exec "$netns")
-  for module in "$@"; do
+# Runs the end-to-end modules one by one, each within a time limit, and tells how long
+# each took.
+e2e_modules() {
+  local rc=0 start file module
+  for file in tests/e2e/test_*.py; do
+    module="$(basename "$file" .py)"
     start=$SECONDS
-    timeout --kill-after=30 1200 "${run[@]}" python3 -m unittest "tests.e2e.$module" || rc=1
+    timeout --kill-after=30 1200 python3 -m unittest "tests.e2e.$module" || rc=1
     echo "== $module: $((SECONDS - start)) s"
   done
   return "$rc"
@@ -119,18 +92,10 @@ suites+=($!)
 suites+=($!)
 (
   export VORN_WINE_ROOT="$e2e_root" DISPLAY=":$display"
-  suite e2e e2e_shard "${namespaces[0]:-}" "${first_shard[@]}"
+  suite e2e e2e_modules
 ) &
 suites+=($!)
 names=(standin native windows e2e)
-if [ "$shards" -eq 2 ]; then
-  (
-    export VORN_WINE_ROOT="$e2e_root-2" DISPLAY=":$((display + 2))"
-    suite e2e-2 e2e_shard "${namespaces[1]}" "${second_shard[@]}"
-  ) &
-  suites+=($!)
-  names+=(e2e-2)
-fi
 # Only the suites: the displays started above are background jobs too.
 wait "${suites[@]}"
 
