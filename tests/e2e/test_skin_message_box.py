@@ -13,6 +13,11 @@ VK_ESCAPE = 0x1B
 
 
 class UninstallQuestionTests(harness.WineTestCase):
+    def setUp(self):
+        super().setUp()
+        # A launcher window left by an earlier scenario shares the box's title and class.
+        harness.reset_prefix()
+
     def start(self):
         exe = os.path.join(self.scratch, "Zelqa7.exe")
         shutil.copy(harness.EXE, exe)
