@@ -22,5 +22,7 @@ inline constexpr UINT kMsgHotKey = WM_APP + 3;
 // Posted by the worker threads when their answer is ready: wParam the job's number.
 inline constexpr UINT kMsgNoticeReady = WM_APP + 4;
 inline constexpr UINT kMsgUpdateChecked = WM_APP + 5;
+// Posted by the launcher window to itself when it first shows: the rest of its start.
+inline constexpr UINT kMsgFinishStart = WM_APP + 6;
 
 }  // namespace vorn::launcher

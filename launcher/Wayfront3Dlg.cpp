@@ -62,14 +62,36 @@ BOOL CWayfront3Dlg::OnInitDialog() {
     SetTitle(kTitle);
     UseBoxCaptionLayout();
     m_bResizable = 1;
-    HBITMAP minimize = LoadPicture(kMinimizePng), close = LoadPicture(kClosePng);
-    SetSkin(LoadPicture(kMainBackPng), 0, 1, close, minimize, LoadPicture(kMaximizePng), LoadPicture(kRestorePng));
-    if (minimize != nullptr) DeleteObject(minimize);  // the close and minimise strips stay ours
-    if (close != nullptr) DeleteObject(close);
 
     // Practically invisible until the first game window arrives, while the login dialog
     // of the first game process (owned by this window) is on screen.
     MoveWindow(m_hWnd, 0, 0, 1, 1, TRUE);
+
+    m_btnMenu.m_crText = RGB(255, 255, 255);
+    m_stcOtherAccount.m_crText = RGB(255, 255, 255);
+    SetWindowLongW(m_stcOtherAccount.m_hWnd, GWL_STYLE,
+                   GetWindowLongW(m_stcOtherAccount.m_hWnd, GWL_STYLE) | SS_NOTIFY);
+    m_stcOtherAccount.m_bHandCursor = 1;
+    m_stcOtherAccount.m_bUnderline = 1;
+
+    m_children.SetWindow(m_hWnd);
+    LoadHotKeys();
+    // The game process and the pictures wait for the window's first showing (FinishStart).
+    return TRUE;
+}
+
+void CWayfront3Dlg::FinishStart() {
+    if (m_bStarted || m_hWnd == nullptr) return;
+    m_bStarted = true;
+    // First the game process, so that its start overlaps the decoding below.
+    StartTabProcess();
+
+    // The window is resized to its first game window: the skin follows (regions and
+    // caption buttons are placed again on every size change).
+    HBITMAP minimize = LoadPicture(kMinimizePng), close = LoadPicture(kClosePng);
+    SetSkin(LoadPicture(kMainBackPng), 0, 1, close, minimize, LoadPicture(kMaximizePng), LoadPicture(kRestorePng));
+    if (minimize != nullptr) DeleteObject(minimize);  // the close and minimise strips stay ours
+    if (close != nullptr) DeleteObject(close);
 
     for (auto [button, picture] : {std::pair{&m_btnHide, kHidePng}, std::pair{&m_btnSound, kSoundOnPng},
                                    std::pair{&m_btnMenu, kMenuPng}}) {
@@ -77,16 +99,9 @@ BOOL CWayfront3Dlg::OnInitDialog() {
         button->SetBitmap(strip, 0);
         if (strip != nullptr) DeleteObject(strip);
     }
-    m_btnMenu.m_crText = RGB(255, 255, 255);
-
-    m_stcOtherAccount.m_crText = RGB(255, 255, 255);
-    SetWindowLongW(m_stcOtherAccount.m_hWnd, GWL_STYLE,
-                   GetWindowLongW(m_stcOtherAccount.m_hWnd, GWL_STYLE) | SS_NOTIFY);
     HBITMAP link = LoadPicture(kLinkPng);
     m_stcOtherAccount.SetImage(link);
     if (link != nullptr) DeleteObject(link);
-    m_stcOtherAccount.m_bHandCursor = 1;
-    m_stcOtherAccount.m_bUnderline = 1;
 
     BuildStripList(m_imgTabs, kTabsPng, 3);
     BuildStripList(m_imgTabClose, kTabClosePng, 3);
@@ -95,11 +110,6 @@ BOOL CWayfront3Dlg::OnInitDialog() {
         m_tip.AddTool(this, LPSTR_TEXTCALLBACKW, 0);
         m_tip.SetDelayTime(TTDT_AUTOMATIC, 500);
     }
-
-    m_children.SetWindow(m_hWnd);
-    StartTabProcess();
-    LoadHotKeys();
-    return TRUE;
 }
 
 void CWayfront3Dlg::BringToFront() {
@@ -348,6 +358,16 @@ LRESULT CWayfront3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (consumed) return 0;
         }
         break;
+    case WM_SHOWWINDOW:
+        // Posted: the window shows once this message returns.
+        if (wParam != FALSE && !m_bStartPosted) {
+            m_bStartPosted = true;
+            PostMessageW(m_hWnd, kMsgFinishStart, 0, 0);
+        }
+        break;
+    case kMsgFinishStart:
+        FinishStart();
+        return 0;
     case kMsgWindowArrived:
         OnWindowArrived(reinterpret_cast<HWND>(wParam), lParam);
         return 0;

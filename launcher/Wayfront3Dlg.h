@@ -48,6 +48,10 @@ public:
 protected:
     void DoDataExchange(CDataExchange* dx) override;
     BOOL OnInitDialog() override;
+    // The part of the start that waits until the window is on screen: the first game
+    // process, then the pictures of the skin and of the controls, which the 1 x 1 window
+    // does not show yet.
+    void FinishStart();
     BOOL PreTranslateMessage(MSG* msg) override;
     // Enter never closes the launcher.
     void OnOK() override;
@@ -171,5 +175,7 @@ private:
     };
     vorn::launcher::BackgroundJob<UpdateAnswer> m_updateJob;
     bool m_bTrayIcon = false;
+    bool m_bStartPosted = false;  // the rest of the start is on its way or done
+    bool m_bStarted = false;
     int m_nCacheClearings = 0;  // clearing threads started whose report has not come yet
 };
