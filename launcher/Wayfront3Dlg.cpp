@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "hotkeys/SettingDlg.h"
 #include "launcher/LauncherMessages.h"
 #include "launcher/MainWindowRules.h"
@@ -20,6 +22,9 @@ using namespace vorn::launcher::window;
 namespace {
 
 // Fills an image list with the frames of a strip picture of `frames` equal frames.
+// Rows of the window painted through the buffer at a time (a maximised window's width).
+constexpr int kPaintBandRows = 128;
+
 void BuildStripList(CImageList& list, UINT pictureId, int frames) {
     HBITMAP strip = LoadPicture(pictureId);
     int width = 0, height = 0;
@@ -207,34 +212,43 @@ void CWayfront3Dlg::OnNoticeReady(WPARAM job) {
 void CWayfront3Dlg::PaintWindow(HDC target) {
     RECT area{};
     GetClientRect(m_hWnd, &area);
-    // A buffer for the part being painted only (a tab's hover look repaints the strip, not
-    // the whole, often maximised, window); drawing keeps window coordinates.
+    // Only the part being painted (a tab's hover look repaints the strip, not the whole,
+    // often maximised, window), through a buffer of a band of rows: each band reaches the
+    // screen whole, and a maximised window's paint no longer needs megabytes at once.
     RECT clip{};
     if (GetClipBox(target, &clip) != ERROR && !IntersectRect(&area, &area, &clip)) return;
-    CMemoryCanvas canvas(target, area.right - area.left, area.bottom - area.top);
+    const int width = area.right - area.left;
+    const int bandRows = std::min<int>(kPaintBandRows, area.bottom - area.top);
+    if (width <= 0 || bandRows <= 0) return;
+    CMemoryCanvas canvas(target, width, bandRows);
     if (!canvas.ok()) return;
     HDC dc = canvas.dc();
-    SetWindowOrgEx(dc, area.left, area.top, nullptr);
-    PaintSkin(dc);
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
     HGDIOBJ oldFont = font != nullptr ? SelectObject(dc, font) : nullptr;
     SetBkMode(dc, TRANSPARENT);
-    for (int i = 0; i < TabCount(); ++i) {
-        const Rect tab = TabRect(i);
-        ImageList_DrawEx(m_imgTabs.GetSafeHandle(), TabImage(i, m_nCurTab, m_nHotTab), dc, tab.left, tab.top,
-                         tab.Width(), tab.Height(), CLR_DEFAULT, CLR_DEFAULT, ILD_TRANSPARENT | ILD_SCALE);
-        if (i == m_nHotTab && m_nCloseState >= 0) {
-            const Rect box = CloseBoxRect(i);
-            ImageList_DrawEx(m_imgTabClose.GetSafeHandle(), m_nCloseState, dc, box.left, box.top, box.Width(),
-                             box.Height(), CLR_DEFAULT, CLR_DEFAULT, ILD_TRANSPARENT | ILD_SCALE);
+    for (int top = area.top; top < area.bottom; top += bandRows) {
+        // Drawing keeps window coordinates; what falls outside the band is cut off.
+        SetWindowOrgEx(dc, area.left, top, nullptr);
+        PaintSkin(dc);
+        for (int i = 0; i < TabCount(); ++i) {
+            const Rect tab = TabRect(i);
+            if (tab.bottom <= top || tab.top >= top + bandRows) continue;
+            ImageList_DrawEx(m_imgTabs.GetSafeHandle(), TabImage(i, m_nCurTab, m_nHotTab), dc, tab.left, tab.top,
+                             tab.Width(), tab.Height(), CLR_DEFAULT, CLR_DEFAULT, ILD_TRANSPARENT | ILD_SCALE);
+            if (i == m_nHotTab && m_nCloseState >= 0) {
+                const Rect box = CloseBoxRect(i);
+                ImageList_DrawEx(m_imgTabClose.GetSafeHandle(), m_nCloseState, dc, box.left, box.top, box.Width(),
+                                 box.Height(), CLR_DEFAULT, CLR_DEFAULT, ILD_TRANSPARENT | ILD_SCALE);
+            }
+            RECT title = ToRECT(TitleRect(i));
+            const std::wstring& text = m_arrTabTitle[static_cast<size_t>(i)];
+            DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &title, DT_SINGLELINE);
         }
-        RECT title = ToRECT(TitleRect(i));
-        const std::wstring& text = m_arrTabTitle[static_cast<size_t>(i)];
-        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &title, DT_SINGLELINE);
+        SetWindowOrgEx(dc, 0, 0, nullptr);
+        BitBlt(target, area.left, top, width, std::min(bandRows, static_cast<int>(area.bottom) - top), dc, 0, 0,
+               SRCCOPY);
     }
     if (oldFont != nullptr) SelectObject(dc, oldFont);
-    SetWindowOrgEx(dc, 0, 0, nullptr);
-    canvas.CopyTo(target, area.left, area.top);
 }
 
 void CWayfront3Dlg::OnSize(int cx, int cy) {

@@ -173,11 +173,12 @@ void PaintParentBackground(CWnd* control, HDC dc) {
 CMemoryCanvas::CMemoryCanvas(HDC reference, int width, int height) : m_width(width), m_height(height) {
     m_dc = CreateCompatibleDC(reference);
     if (m_dc == nullptr || width <= 0 || height <= 0) return;
-    // Compatible with the screen, not with `reference`: a memory DC as reference would
-    // give a monochrome bitmap.
-    HDC screen = GetDC(nullptr);
-    m_bitmap = CreateCompatibleBitmap(screen, width, height);
-    ReleaseDC(nullptr, screen);
+    // A section of its own rather than a bitmap compatible with the screen: the system
+    // returns its pages when it is deleted, where a maximised window's compatible buffer
+    // (megabytes) stayed in the display driver's heap after the paint. Never monochrome,
+    // whatever `reference` is.
+    void* bits = nullptr;
+    m_bitmap = NewSection(width, height, &bits);
     if (m_bitmap != nullptr) m_old = SelectObject(m_dc, m_bitmap);
 }
 
