@@ -10,8 +10,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <system_error>
-#include <thread>
 #include <utility>
 
 namespace vorn::launcher {
@@ -24,16 +22,18 @@ public:
     bool Start(HWND window, UINT message, std::function<Result()> work) {
         auto slot = std::make_shared<Slot>();
         slot->id = ++m_lastId;
-        try {
-            std::thread([slot, window, message, work = std::move(work)]() mutable {
-                Result result = work();
-                {
-                    std::lock_guard<std::mutex> lock(slot->mutex);
-                    slot->result = std::move(result);
-                }
-                PostMessageW(window, message, slot->id, 0);
-            }).detach();
-        } catch (const std::system_error&) {
+        // On the process's thread pool: its worker is already there (it reports on the
+        // game processes), where a thread of the job's own would cost its stack each time.
+        auto* run = new std::function<void()>([slot, window, message, work = std::move(work)]() mutable {
+            Result result = work();
+            {
+                std::lock_guard<std::mutex> lock(slot->mutex);
+                slot->result = std::move(result);
+            }
+            PostMessageW(window, message, slot->id, 0);
+        });
+        if (!QueueUserWorkItem(&Run, run, WT_EXECUTELONGFUNCTION)) {
+            delete run;
             return false;
         }
         m_current = std::move(slot);
@@ -58,6 +58,12 @@ public:
     void Abandon() { m_current.reset(); }
 
 private:
+    static DWORD WINAPI Run(void* parameter) {
+        std::unique_ptr<std::function<void()>> run(static_cast<std::function<void()>*>(parameter));
+        (*run)();
+        return 0;
+    }
+
     struct Slot {
         std::mutex mutex;
         std::optional<Result> result;
