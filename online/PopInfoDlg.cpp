@@ -252,8 +252,9 @@ void CPopInfoDlg::LayOut() {
     const bool hasContent = m_szContent[0] != L'\0';
     UINT back = IDB_PNG_NOTICE_TEXT_BACK, close = IDB_PNG_NOTICE_CLOSE;
     if (hasPicture && !hasContent) {
-        m_nBorder = m_nBtnRightMargin = 0;
-        m_nBtnTop = 1;
+        // The close strip is as tall as the caption with its line: from the top it ends on
+        // the line, where a row lower its last row covered the picture's first with the skin.
+        m_nBorder = m_nBtnRightMargin = m_nBtnTop = 0;
         back = IDB_PNG_NOTICE_PICTURE_BACK;
         close = IDB_PNG_NOTICE_PICTURE_CLOSE;
         // The picture-only skin has round corners keyed out in magenta.
