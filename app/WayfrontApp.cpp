@@ -142,12 +142,11 @@ BOOL CWayfront3App::InitInstance() {
         return FALSE;
     case vorn::MODE_SHORTCUT:
     case vorn::MODE_INSTALLED:
-        // The report goes on its own thread beside the launcher window.
-        vorn::CountRunAndPing(vorn::COUNTER_GAME);
-        RunLauncherWindow();
+        // Counted once the window is on screen; the report goes on its own thread beside it.
+        RunLauncherWindow([] { vorn::CountRunAndPing(vorn::COUNTER_GAME); });
         return FALSE;
     case vorn::MODE_UPDATE:
-        RunLauncherWindow();
+        RunLauncherWindow(nullptr);
         return FALSE;
     case vorn::MODE_NEWGM:
     case vorn::MODE_GMHALL:
@@ -195,9 +194,10 @@ BOOL CWayfront3App::StartGameWindow(int mode) {
     return TRUE;
 }
 
-void CWayfront3App::RunLauncherWindow() {
+void CWayfront3App::RunLauncherWindow(std::function<void()> afterShown) {
     vorn::SetBrowserCacheLimit();
     CWayfront3Dlg dialog;
+    dialog.m_afterShown = std::move(afterShown);
     m_pMainWnd = &dialog;
     m_pLauncher = &dialog;
     dialog.DoModal();

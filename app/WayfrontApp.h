@@ -2,6 +2,7 @@
 // The application object: chooses the process's role once, from its command line.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "framework/WinApp.h"
@@ -47,7 +48,8 @@ private:
     bool FinishUpdate();
     // Sets the browser cache limit and runs the launcher main window modally as the
     // application's main window.
-    void RunLauncherWindow();
+    // afterShown: run once the launcher window is on screen (null: nothing).
+    void RunLauncherWindow(std::function<void()> afterShown);
 
     CWayfront3Dlg* m_pLauncher = nullptr;  // the launcher main window while it runs
 };

@@ -115,6 +115,7 @@ void CWayfront3Dlg::FinishStart() {
         m_tip.AddTool(this, LPSTR_TEXTCALLBACKW, 0);
         m_tip.SetDelayTime(TTDT_AUTOMATIC, 500);
     }
+    if (m_afterShown) m_afterShown();
 }
 
 void CWayfront3Dlg::BringToFront() {

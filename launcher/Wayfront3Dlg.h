@@ -13,6 +13,7 @@
 //   Wayfront3DlgKeys.cpp      the keyboard hook, hot keys and queued key messages
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -44,6 +45,10 @@ public:
     // Alt combination would start the system menu's keyboard mode in a window being
     // hidden, and that mode would take the player's next click anywhere on the desktop).
     bool IsHotKeyPress(const MSG& msg) const;
+
+    // The caller's work for the moment the window is on screen (the usage report), after
+    // the first game process has started.
+    std::function<void()> m_afterShown;
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
