@@ -58,8 +58,6 @@ BOOL CWayfront3Dlg::OnInitDialog() {
     SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
-    InstallKeyboardHook();
-
     m_osvi.dwOSVersionInfoSize = sizeof m_osvi;
     GetVersionExW(&m_osvi);
 
@@ -90,6 +88,8 @@ void CWayfront3Dlg::FinishStart() {
     m_bStarted = true;
     // First the game process, so that its start overlaps the decoding below.
     StartTabProcess();
+    // The keys act on tabs only: nothing is lost while the first one logs in.
+    InstallKeyboardHook();
 
     // The window is resized to its first game window: the skin follows (regions and
     // caption buttons are placed again on every size change).
