@@ -84,6 +84,10 @@ def main():
         print(f"start to window, fastest: Zelqa7.exe {min(ours):.1f} ms, trivial {min(reference):.1f} ms")
         figure("start to window, /Zelqa7D (median)", f"{mo:.0f} ms", f"{mr:.0f} ms (trivial window)", mo / mr,
                "≤ 1.5×")
+        # Other work on the machine slows some runs of either program by a factor of two;
+        # the fastest run of each is what the program itself costs.
+        figure("start to window, /Zelqa7D (fastest)", f"{min(ours):.0f} ms", f"{min(reference):.0f} ms (trivial window)",
+               min(ours) / min(reference), "≤ 1.5×")
 
         # Three tabs of stand-in game processes, and the trivial program beside them.
         rig.start(INSTALLED_EXE)
