@@ -12,6 +12,7 @@
 #include "common/TextNumbers.h"
 #include "online/HttpClient.h"
 #include "online/HttpRules.h"
+#include "common/ServiceAddress.h"
 
 namespace vorn {
 
@@ -93,7 +94,7 @@ void CountRunAndPing(int kind) {
     if (info == nullptr) return;
     const unsigned count = IncrementCounter(kind);
     const std::wstring address =
-        ToWide(CounterPingAddress(ToU16(build::kServiceHost), info->pathAndQuery, count));
+        ToWide(CounterPingAddress(ToU16(ServiceHost()), info->pathAndQuery, count));
     PingCounterUrl(address.c_str());
 }
 

@@ -28,6 +28,7 @@
 #include "web/GmWndView.h"
 #include "web/LoginBkDlg.h"
 #include "web/MainFrame.h"
+#include "common/ServiceAddress.h"
 
 HWND g_hLauncherWnd = nullptr;
 int g_nLauncherTabs = 0;
@@ -136,7 +137,7 @@ BOOL CWayfront3App::InitInstance() {
         WaitForSingleObject(m_hPingDone, INFINITE);
         return FALSE;
     case vorn::MODE_PARTNER:
-        ShellExecuteW(nullptr, L"open", vorn::build::kPartnerHome, nullptr, nullptr, SW_SHOWMAXIMIZED);
+        ShellExecuteW(nullptr, L"open", vorn::PartnerHome().c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
         vorn::CountRunAndPing(vorn::COUNTER_PARTNER);
         WaitForSingleObject(m_hPingDone, INFINITE);
         return FALSE;

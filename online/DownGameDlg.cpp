@@ -9,6 +9,7 @@
 #include "online/HttpClient.h"
 #include "res/resource.h"
 #include "skin/SkinImage.h"
+#include "common/ServiceAddress.h"
 
 namespace vorn {
 
@@ -129,7 +130,7 @@ BOOL CDownGameDlg::OnInitDialog() {
 bool CDownGameDlg::StartDownload() {
     // The name becomes file names here and in the temporary folder.
     if (!vorn::IsAcceptedLauncherName(vorn::ToU16(m_strName))) return false;
-    const std::wstring ownConfig = std::wstring(L"http://") + vorn::build::kServiceHost + kConfigPath;
+    const std::wstring ownConfig = std::wstring(L"http://") + vorn::ServiceHost() + kConfigPath;
     m_strConfigUrl = vorn::ToWide(vorn::OtherLauncherConfigUrl(vorn::ToU16(ownConfig), vorn::ToU16(m_strName)));
 
     const std::wstring configFile = vorn::GetModulePath((m_strName + L".ini").c_str());

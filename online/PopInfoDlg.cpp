@@ -14,6 +14,7 @@
 #include "online/NoticeRules.h"
 #include "res/resource.h"
 #include "skin/SkinImage.h"
+#include "common/ServiceAddress.h"
 
 int g_nNoticeShows = 0;
 
@@ -120,7 +121,7 @@ namespace vorn {
 BOOL FetchNoticeText(wchar_t* text) {
     if (text == nullptr) return FALSE;
     text[0] = L'\0';
-    const std::wstring url = std::wstring(L"http://") + build::kServiceHost + kNoticePath;
+    const std::wstring url = std::wstring(L"http://") + ServiceHost() + kNoticePath;
     HttpGetRequest request;
     request.url = url.c_str();
     request.requireServiceUrl = true;

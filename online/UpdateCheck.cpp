@@ -10,6 +10,7 @@
 #include "common/ModulePath.h"
 #include "online/HttpClient.h"
 #include "online/UpdateRules.h"
+#include "common/ServiceAddress.h"
 
 namespace vorn {
 
@@ -72,7 +73,7 @@ BOOL FetchUpdateConfig(char* key, wchar_t* updAddr) {
     // The file beside the program is shared with any updater running now: wait for none.
     MachineLock updating(kUpdateLockName, 0);
     if (!updating.held()) return FALSE;
-    const std::wstring url = std::wstring(L"http://") + build::kServiceHost + kConfigPath;
+    const std::wstring url = std::wstring(L"http://") + ServiceHost() + kConfigPath;
     if (!DownloadToFile(url.c_str(), configFile.c_str(), false, kConfigReplyBytes)) return FALSE;
 
     wchar_t wideKey[64] = {};

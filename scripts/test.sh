@@ -1,35 +1,32 @@
 #!/bin/bash
 # Runs every test: the stand-in service's own tests, the native unit tests (under
 # AddressSanitizer and UBSan), the Windows tests under Wine, and the end-to-end tests.
-# After the builds, the suites run side by side: they share no Wine prefix, no display and
-# no port. The Windows tests have a prefix and an X display of their own, the end-to-end
-# scenarios (the only users of the development build's fixed stand-in port) another pair.
-# The scenarios run as one suite: two suites would each need the port, hence a network
-# namespace each, and Wine programs inside a namespace of their own now and then ended in
-# a segmentation fault of Wine's (the launcher and wprobe, a few runs in a hundred).
+# The Wine prefixes are prepared while the programs build. After the builds, the suites run
+# side by side: they share no Wine prefix, no display and no port. The Windows tests have a
+# prefix and an X display of their own; the end-to-end scenarios run on two rigs, each a
+# prefix, a display and a stand-in port (the second one points the development build at its
+# port at run time).
 set -euo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$repo/scripts/setup-debian.sh"
 cd "$repo"
+source scripts/dev-settings.sh
 export VORN_BUILD_NATIVE="${VORN_BUILD_NATIVE:-$repo/build/native}"
 export VORN_BUILD_WINDOWS="${VORN_BUILD_WINDOWS:-$repo/build/windows}"
 started=$SECONDS
 
-echo "== building"
-scripts/build.sh native
-scripts/build.sh windows
-echo "== built in $((SECONDS - started)) s"
-
-source tools/wine/env.sh
-e2e_root="$VORN_WINE_ROOT"
+e2e_root="$(source tools/wine/env.sh && echo "$VORN_WINE_ROOT")"
+e2e_root2="$e2e_root-2"
 win_root="$e2e_root-windows-tests"
+roots=("$e2e_root" "$e2e_root2" "$win_root")
 display="${VORN_XVFB_DISPLAY:-77}"
+displays=("$display" "$((display + 2))" "$((display + 1))")
 logs="$repo/build/test-logs"
 rm -rf "$logs"
 mkdir -p "$logs"
 
 finish() {
-  for root in "$e2e_root" "$win_root"; do
+  for root in "${roots[@]}"; do
     WINEPREFIX="$root/prefix" wineserver -k 2>/dev/null || true
   done
   [ -f "$logs/xvfb.pids" ] && xargs -r kill <"$logs/xvfb.pids" 2>/dev/null || true
@@ -48,29 +45,25 @@ own_display() {
   fi
   DISPLAY=":$n" xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start on :$n" >&2; exit 1; }
 }
-own_display "$display"
-own_display "$((display + 1))"
 
-# One prepared prefix for each Wine suite (made once, reset between scenarios).
+# One prepared prefix for each Wine suite (made once, reset between scenarios), made while
+# the programs build.
 preparing=()
-for root in "$e2e_root" "$win_root"; do
-  VORN_WINE_ROOT="$root" tools/wine/prepare.sh &
+for i in "${!roots[@]}"; do
+  own_display "${displays[$i]}"
+  DISPLAY=":${displays[$i]}" VORN_WINE_ROOT="${roots[$i]}" tools/wine/prepare.sh >"$logs/prepare-$i.log" 2>&1 &
   preparing+=($!)
 done
-for pid in "${preparing[@]}"; do wait "$pid"; done
 
-# Runs the end-to-end modules one by one, each within a time limit, and tells how long
-# each took.
-e2e_modules() {
-  local rc=0 start file module
-  for file in tests/e2e/test_*.py; do
-    module="$(basename "$file" .py)"
-    start=$SECONDS
-    timeout --kill-after=30 1200 python3 -m unittest "tests.e2e.$module" || rc=1
-    echo "== $module: $((SECONDS - start)) s"
-  done
-  return "$rc"
-}
+echo "== building"
+scripts/build.sh native
+scripts/build.sh windows
+echo "== built in $((SECONDS - started)) s"
+source tools/wine/env.sh
+
+for pid in "${preparing[@]}"; do
+  wait "$pid" || { echo "a Wine prefix could not be prepared:" >&2; cat "$logs"/prepare-*.log >&2; exit 1; }
+done
 
 suite() {
   local name="$1"
@@ -86,14 +79,12 @@ suites=($!)
 suite native timeout 900 ctest --test-dir "$VORN_BUILD_NATIVE" --output-on-failure &
 suites+=($!)
 (
-  export VORN_WINE_ROOT="$win_root" DISPLAY=":$((display + 1))"
+  export VORN_WINE_ROOT="$win_root" DISPLAY=":${displays[2]}"
   suite windows timeout --kill-after=30 1800 ctest --test-dir "$VORN_BUILD_WINDOWS" --output-on-failure
 ) &
 suites+=($!)
-(
-  export VORN_WINE_ROOT="$e2e_root" DISPLAY=":$display"
-  suite e2e e2e_modules
-) &
+suite e2e timeout --kill-after=30 1800 python3 -m tests.e2e.side_by_side \
+  "$e2e_root:${displays[0]}:" "$e2e_root2:${displays[1]}:$((VORN_DEV_PORT + 1))" &
 suites+=($!)
 names=(standin native windows e2e)
 # Only the suites: the displays started above are background jobs too.

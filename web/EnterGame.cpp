@@ -10,6 +10,7 @@
 #include "web/AppCommand.h"
 #include "web/GameProcess.h"
 #include "web/WebText.h"
+#include "common/ServiceAddress.h"
 
 namespace vorn {
 
@@ -23,7 +24,7 @@ void OpenPage(const std::wstring& page) {
 }  // namespace
 
 BOOL RunEnterGame(const wchar_t* url) {
-    const EnterGameRequest request = ParseEnterGame(U16View(url), U16View(build::kPartnerHome));
+    const EnterGameRequest request = ParseEnterGame(U16View(url), U16View(PartnerHome().c_str()));
     if (!request.isCommand) return FALSE;
     if (!request.carryOut) return TRUE;
     const std::wstring folder = DataFolderPath();

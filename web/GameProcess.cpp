@@ -1,6 +1,7 @@
 #include "web/GameProcess.h"
 
 #include "common/BuildSettings.h"
+#include "common/ServiceAddress.h"
 
 namespace vorn {
 
@@ -9,9 +10,9 @@ GameProcess& GetGameProcess() {
     return process;
 }
 
-std::wstring LoginPageUrl() { return std::wstring(L"http://") + build::kLoginHost + L"/act/wd/main/index/277"; }
+std::wstring LoginPageUrl() { return std::wstring(L"http://") + LoginHost() + L"/act/wd/main/index/277"; }
 
-std::wstring GameHallUrl() { return std::wstring(L"http://") + build::kServiceHost + L"/webgame.htm"; }
+std::wstring GameHallUrl() { return std::wstring(L"http://") + ServiceHost() + L"/webgame.htm"; }
 
 }  // namespace vorn
 

@@ -31,7 +31,11 @@ def prefix_path(*windows_parts):
 
 
 def service_port():
-    """The port compiled into the development build, read from its cache."""
+    """The stand-in's port: the one the development build is pointed at by
+    VORN_TEST_SERVICE_PORT (each rig of a side-by-side run has its own), else the one
+    compiled into it, read from its cache."""
+    if os.environ.get("VORN_TEST_SERVICE_PORT"):
+        return int(os.environ["VORN_TEST_SERVICE_PORT"])
     with open(os.path.join(BUILD, "CMakeCache.txt"), encoding="utf-8") as cache:
         for line in cache:
             m = re.match(r"VORN_SERVICE_HOST:STRING=.*:(\d+)$", line.strip())

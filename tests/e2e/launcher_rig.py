@@ -141,7 +141,14 @@ class LauncherRig:
                     self.known.add(name)
                     return child
             return None
-        return wait_until(found, timeout, what="a new game process")
+        try:
+            return wait_until(found, timeout, what="a new game process")
+        except AssertionError as e:
+            # What there was instead: the windows of the desktop and the game processes'
+            # files, to tell a launcher that never started a game process from one that hung.
+            _, windows = harness.probe("find")
+            shown = [(w.get("title"), w.get("class"), w.get("pid"), w.get("visible")) for w in windows]
+            raise AssertionError(f"{e}; windows: {shown}; files: {sorted(os.listdir(self.folder))}") from None
 
     def no_new_child(self, wait=1.5):
         time.sleep(wait)
