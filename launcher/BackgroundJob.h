@@ -22,8 +22,8 @@ public:
     bool Start(HWND window, UINT message, std::function<Result()> work) {
         auto slot = std::make_shared<Slot>();
         slot->id = ++m_lastId;
-        // On the process's thread pool: its worker is already there (it reports on the
-        // game processes), where a thread of the job's own would cost its stack each time.
+        // On the process's thread pool, which runs already for the waits on the game
+        // processes: a thread of the job's own would cost a new stack each time.
         auto* run = new std::function<void()>([slot, window, message, work = std::move(work)]() mutable {
             Result result = work();
             {

@@ -22,7 +22,7 @@ using namespace vorn::launcher::window;
 namespace {
 
 // Fills an image list with the frames of a strip picture of `frames` equal frames.
-// Rows of the window painted through the buffer at a time (a maximised window's width).
+// Rows painted through the buffer at a time: 128 rows of a maximised window are 640 KiB.
 constexpr int kPaintBandRows = 128;
 
 void BuildStripList(CImageList& list, UINT pictureId, int frames) {
