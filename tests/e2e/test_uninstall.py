@@ -21,7 +21,8 @@ class UninstallTests(harness.WineTestCase):
     def install(self):
         exe = os.path.join(self.scratch, "Zelqa7.exe")
         shutil.copy(harness.EXE, exe)
-        self.assertEqual(harness.run_windows(exe, timeout=120).code, 0)
+        result = harness.run_windows(exe, timeout=120)
+        self.assertEqual(result.code, 0, result.output)
         self.service.wait_for_requests(path="/active.htm", count=1, timeout=30)
         # The installed copy the install started is a launcher now; it must not hold its
         # executable while the uninstaller removes it.

@@ -24,4 +24,7 @@ rc=$?
 set -e
 cat "$out"
 rm -f "$out"
+# Signal 11 of Wine's own loader (not an exception of the program, which ends with the
+# exception's code): say so, since Wine printed nothing.
+[ "$rc" -eq 139 ] && echo "wine-exec: wine itself ended by a segmentation fault running $1" >&2
 exit $rc
