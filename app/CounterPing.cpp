@@ -83,7 +83,8 @@ BOOL PingCounterUrl(const wchar_t* address) {
         SetEvent(app->m_hPingDone);
         return FALSE;
     }
-    CloseHandle(thread);
+    if (app->m_hPingThread != nullptr) CloseHandle(app->m_hPingThread);
+    app->m_hPingThread = thread;
     WaitForSingleObject(app->m_hPingStarted, INFINITE);
     ResetEvent(app->m_hPingStarted);
     return TRUE;

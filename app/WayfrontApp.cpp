@@ -35,6 +35,9 @@ int g_nLauncherTabs = 0;
 
 namespace {
 
+// A finished ping's thread has only its own end left to do.
+constexpr DWORD kPingThreadEndWaitMs = 5000;
+
 // The flat GDI+ start-up interface, declared here to keep the C++ wrapper headers out.
 struct GdiplusStartupInput {
     UINT32 GdiplusVersion;
@@ -220,6 +223,16 @@ bool CWayfront3App::FinishUpdate() {
 }
 
 int CWayfront3App::ExitInstance() {
+    if (m_hPingThread != nullptr) {
+        // A ping that has finished is a thread on its way out: the process ends after it has
+        // left (under Wine an exit that races a thread's own end can bring the process down
+        // with a segmentation fault). One still waiting for the network is not waited for.
+        if (m_hPingDone != nullptr && WaitForSingleObject(m_hPingDone, 0) == WAIT_OBJECT_0) {
+            WaitForSingleObject(m_hPingThread, kPingThreadEndWaitMs);
+        }
+        CloseHandle(m_hPingThread);
+        m_hPingThread = nullptr;
+    }
     if (m_hPingStarted != nullptr) CloseHandle(m_hPingStarted);
     if (m_hPingDone != nullptr) CloseHandle(m_hPingDone);
     m_hPingStarted = m_hPingDone = nullptr;

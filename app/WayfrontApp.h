@@ -36,6 +36,7 @@ public:
     wchar_t m_szUpdAddr[512] = {};     // download address of the new executable
     HANDLE m_hPingStarted = nullptr;   // set once a ping thread has copied its address
     HANDLE m_hPingDone = nullptr;      // set when a ping's request has finished
+    HANDLE m_hPingThread = nullptr;    // the last ping's thread, waited for at the end
     std::wstring m_strPageTitle;       // title of the page the game window shows
     std::wstring m_strPageUrl;         // its current address
     wchar_t m_szUpdKey[64] = {};       // version key the configuration names
