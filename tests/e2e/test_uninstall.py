@@ -154,7 +154,10 @@ class SelfDeleteBatchTests(UninstallTests):
         # The executable left the data folder at once; the batch tried three times and
         # ended (deleting itself) while the other process still ran it.
         self.assertFalse(os.path.exists(installed))
-        self.assertTrue(self.wait_until(lambda: not temp_files("Del*.tmp.bat")), "the batch still runs")
+        if not self.wait_until(lambda: not temp_files("Del*.tmp.bat")):
+            # What the batch says and what lies beside it, for the one who reads the failure.
+            batches = {path: open(path, "rb").read() for path in temp_files("Del*.tmp.bat")}
+            self.fail(f"the batch still runs: {batches}; beside it: {temp_files('*')}")
         parked = temp_files("Del*.tmp.exe")
         self.assertEqual(len(parked), 1)
         click_box_button("否", skip=(question,))
