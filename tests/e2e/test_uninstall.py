@@ -1,6 +1,7 @@
 """The uninstall run as the player answers it in the real skinned question."""
 import os
 import shutil
+import subprocess
 import threading
 import time
 
@@ -157,7 +158,11 @@ class SelfDeleteBatchTests(UninstallTests):
         if not self.wait_until(lambda: not temp_files("Del*.tmp.bat")):
             # What the batch says and what lies beside it, for the one who reads the failure.
             batches = {path: open(path, "rb").read() for path in temp_files("Del*.tmp.bat")}
-            self.fail(f"the batch still runs: {batches}; beside it: {temp_files('*')}")
+            running = subprocess.run(["ps", "-eo", "pid,stat,etime,args"], stdout=subprocess.PIPE, check=False)
+            runners = [line for line in running.stdout.decode("utf-8", "replace").splitlines()
+                       if "cmd" in line or "ping" in line]
+            self.fail(f"the batch still runs: {batches}; beside it: {temp_files('*')}; "
+                      f"its processes: {runners}")
         parked = temp_files("Del*.tmp.exe")
         self.assertEqual(len(parked), 1)
         click_box_button("否", skip=(question,))

@@ -11,7 +11,9 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="winemenubuilder.exe=d"
 export WINEARCH=win64
 # The players' ANSI code page is 936; this locale gives it to Wine when it exists.
+# A shell that started before the set-up made the locale cannot load it itself and would
+# warn; the programs it starts can.
 if locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
-  export LC_ALL=zh_CN.UTF-8
+  export LC_ALL=zh_CN.UTF-8 2>/dev/null
 fi
 mkdir -p "$HOME"
