@@ -66,6 +66,9 @@ int wmain(int argc, wchar_t** argv) {
     if (argc < 4) return 2;
     const std::wstring how = argv[1];
     if (how != L"file" && how != L"progress") return 2;
+    // The program loads its HTTP library on its first request; by the time it downloads a
+    // file the update check has made that request, so the library's load is not timed here.
+    LoadLibraryW(L"wininet.dll");
     LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
     const BOOL ok = how == L"file" ? vorn::DownloadToFile(argv[2], argv[3], false) : DownloadWithProgress(argv[2], argv[3], &start);
