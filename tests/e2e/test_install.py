@@ -142,7 +142,9 @@ def wait_for_program_to_end(windows_path, timeout=60.0):
 
 def run_with_steps(exe, steps, *args, timeout=120):
     """Runs the program with the development build's step seam set (see common/TestSeam.h)."""
-    env = dict(harness.wine_env(), VORN_TEST_STEPS=steps)
+    # Wine's own errors are kept: a run interrupted on purpose once ended with an exit code
+    # nothing in the program gives (1 instead of the seam's 9) and said nothing.
+    env = dict(harness.wine_env(), VORN_TEST_STEPS=steps, WINEDEBUG="-all,err+all")
     start = time.monotonic()
     proc = subprocess.run([harness.WINE_EXEC, exe, *args], env=env, stdout=subprocess.PIPE,
                           stderr=subprocess.STDOUT, timeout=timeout)
