@@ -56,6 +56,24 @@ void PatchTableOf(void* object, int index, TableSlotPatch& patch, void* replacem
 
 void RemoveAtExit() { RemoveInterception(); }
 
+// The executable's own imports of these functions are stubs that load their library on the
+// first call; the diversion must rewrite the functions in the libraries themselves, which
+// every module calls. Looked up once, before the first installation: from then on the
+// entries hold the trampolines or, after a removal, the functions again.
+template <class Fn>
+void UseLibraryFunction(Fn& entry, const wchar_t* library, const char* name) {
+    HMODULE module = GetModuleHandleW(library);
+    if (module == nullptr) module = LoadLibraryW(library);
+    FARPROC function = module != nullptr ? GetProcAddress(module, name) : nullptr;
+    if (function != nullptr) entry = reinterpret_cast<Fn>(function);
+}
+
+void UseLibraryFunctions() {
+    UseLibraryFunction(g_waveOutWrite, L"winmm.dll", "waveOutWrite");
+    UseLibraryFunction(g_midiStreamOut, L"winmm.dll", "midiStreamOut");
+    UseLibraryFunction(g_directSoundCreate, L"dsound.dll", "DirectSoundCreate");
+}
+
 }  // namespace
 
 bool IsVersion6OrLater() {
@@ -71,6 +89,8 @@ bool IsVersion6OrLater() {
 }
 
 void InstallInterception() {
+    static const bool looked_up = (UseLibraryFunctions(), true);
+    (void)looked_up;
     InterceptRestoreImports();
     InterceptBegin();
     InterceptEnlistThread(GetCurrentThread());

@@ -22,8 +22,8 @@ using BufferUnlockFn = HRESULT(STDMETHODCALLTYPE*)(IDirectSoundBuffer*, void*, D
 extern std::atomic<int> g_muteFlag;
 extern std::atomic<bool> g_interceptionInstalled;
 
-// Call-through entries: the imported functions until the interception is installed, then
-// the engine's trampolines.
+// Call-through entries: the imported functions until the interception is first installed
+// (the library's own functions from then on), the engine's trampolines while it is.
 extern WaveOutWriteFn g_waveOutWrite;
 extern MidiStreamOutFn g_midiStreamOut;
 extern DirectSoundCreateFn g_directSoundCreate;
