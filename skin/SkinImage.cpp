@@ -122,6 +122,33 @@ Gdiplus::GpImage* LoadPngResourceImage(HINSTANCE module, UINT id) {
     return image;
 }
 
+bool CopyPremultiplied(Gdiplus::GpImage* image, void* bits, int width, int height) {
+    if (image == nullptr || bits == nullptr || width <= 0 || height <= 0 || width > 0x7FFF || height > 0x7FFF) {
+        return false;
+    }
+    Gdiplus::ImageType type = Gdiplus::ImageTypeUnknown;
+    UINT w = 0, h = 0;
+    if (gp::GdipGetImageType(image, &type) != Gdiplus::Ok || type != Gdiplus::ImageTypeBitmap) return false;
+    gp::GdipGetImageWidth(image, &w);
+    gp::GdipGetImageHeight(image, &h);
+    if (w != static_cast<UINT>(width) || h != static_cast<UINT>(height)) return false;
+    // GDI+ converts straight into the caller's buffer: no drawing, no second copy.
+    Gdiplus::GpRect rect(0, 0, width, height);
+    Gdiplus::BitmapData data{};
+    data.Width = static_cast<UINT>(width);
+    data.Height = static_cast<UINT>(height);
+    data.Stride = width * 4;
+    data.PixelFormat = PixelFormat32bppPARGB;
+    data.Scan0 = bits;
+    auto* bitmap = static_cast<Gdiplus::GpBitmap*>(image);
+    if (gp::GdipBitmapLockBits(bitmap, &rect, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf,
+                               PixelFormat32bppPARGB, &data) != Gdiplus::Ok) {
+        return false;
+    }
+    gp::GdipBitmapUnlockBits(bitmap, &data);
+    return true;
+}
+
 HBITMAP LoadImageFileBitmap(const wchar_t* path, int& width, int& height) {
     width = height = 0;
     if (path == nullptr || *path == L'\0') return nullptr;

@@ -37,6 +37,11 @@ HBITMAP LoadImageFileBitmap(const wchar_t* path, int& width, int& height);
 // running. Null when the resource is missing or cannot be decoded.
 Gdiplus::GpImage* LoadPngResourceImage(HINSTANCE module, UINT id);
 
+// Copies the image's pixels as premultiplied 32-bit ARGB (what a layered window blends
+// with) into `bits`, a top-down buffer of width x height pixels. False when the image is
+// no bitmap of that size or GDI+ cannot convert it: the caller draws it instead.
+bool CopyPremultiplied(Gdiplus::GpImage* image, void* bits, int width, int height);
+
 // Paints the parent's background under the control into the control's buffer dc, by
 // asking the parent to erase into it with the origin moved to the control's position.
 void PaintParentBackground(CWnd* control, HDC dc);

@@ -63,9 +63,10 @@ void RemoveAtExit() { RemoveInterception(); }
 template <class Fn>
 void UseLibraryFunction(Fn& entry, const wchar_t* library, const char* name) {
     HMODULE module = GetModuleHandleW(library);
-    if (module == nullptr) module = LoadLibraryW(library);
+    // Only the system's copy: never a file of that name beside the executable.
+    if (module == nullptr) module = LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     FARPROC function = module != nullptr ? GetProcAddress(module, name) : nullptr;
-    if (function != nullptr) entry = reinterpret_cast<Fn>(function);
+    if (function != nullptr) entry = reinterpret_cast<Fn>(reinterpret_cast<void*>(function));
 }
 
 void UseLibraryFunctions() {

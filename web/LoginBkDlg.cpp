@@ -18,17 +18,42 @@ constexpr UINT kBackgroundPicture = 129;
 }  // namespace
 
 CLoginBkDlg::CLoginBkDlg(CWnd* parent, const std::wstring& loginUrl)
-    : CDialog(kLoginTemplate, parent), m_dlgLogin(loginUrl) {}
+    : CDialog(kLoginTemplate, parent), m_dlgLogin(loginUrl) {
+    m_hDecoder = CreateThread(nullptr, 0, &CLoginBkDlg::DecodePicture, this, 0, nullptr);
+}
 
 CLoginBkDlg::~CLoginBkDlg() {
+    // A dialog that never initialised still owns its decoder's picture.
+    if (m_hDecoder != nullptr) {
+        WaitForSingleObject(m_hDecoder, INFINITE);
+        CloseHandle(m_hDecoder);
+    }
+    if (m_pDecoded != nullptr) gp::GdipDisposeImage(m_pDecoded);
     if (m_pBkImage != nullptr) gp::GdipDisposeImage(m_pBkImage);
+}
+
+DWORD WINAPI CLoginBkDlg::DecodePicture(void* self) {
+    static_cast<CLoginBkDlg*>(self)->m_pDecoded = LoadPngResourceImage(AfxGetInstanceHandle(), kBackgroundPicture);
+    return 0;
+}
+
+void CLoginBkDlg::TakeDecodedPicture() {
+    if (m_hDecoder != nullptr) {
+        WaitForSingleObject(m_hDecoder, INFINITE);
+        CloseHandle(m_hDecoder);
+        m_hDecoder = nullptr;
+    } else if (m_pDecoded == nullptr) {
+        m_pDecoded = LoadPngResourceImage(AfxGetInstanceHandle(), kBackgroundPicture);
+    }
+    if (m_pBkImage != nullptr) gp::GdipDisposeImage(m_pBkImage);
+    m_pBkImage = m_pDecoded;
+    m_pDecoded = nullptr;
 }
 
 BOOL CLoginBkDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     SetWindowTextW(m_hWnd, vorn::build::kWindowTitle);
-    if (m_pBkImage != nullptr) gp::GdipDisposeImage(m_pBkImage);
-    m_pBkImage = LoadPngResourceImage(AfxGetInstanceHandle(), kBackgroundPicture);
+    TakeDecodedPicture();
     m_nBkWidth = m_nBkHeight = 0;
     if (m_pBkImage != nullptr) {
         gp::GdipGetImageWidth(m_pBkImage, &m_nBkWidth);
@@ -90,8 +115,8 @@ void CLoginBkDlg::PaintLayered() {
     const int height = static_cast<int>(m_nBkHeight);
     HDC windowDc = GetDC(m_hWnd);
     HDC memoryDc = CreateCompatibleDC(windowDc);
-    // A 32-bit top-down section: GDI+ draws premultiplied alpha straight into its bits,
-    // which is what the layered window blends with.
+    // A 32-bit top-down section holding premultiplied alpha, which is what the layered
+    // window blends with: GDI+ converts the picture into its bits, or draws it there.
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
@@ -104,7 +129,8 @@ void CLoginBkDlg::PaintLayered() {
     if (section != nullptr && bits != nullptr) {
         HGDIOBJ old = SelectObject(memoryDc, section);
         Gdiplus::GpBitmap* canvas = nullptr;
-        if (gp::GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppPARGB, static_cast<BYTE*>(bits),
+        if (!CopyPremultiplied(m_pBkImage, bits, width, height) &&
+            gp::GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppPARGB, static_cast<BYTE*>(bits),
                                           &canvas) == Gdiplus::Ok) {
             Gdiplus::GpGraphics* graphics = nullptr;
             if (gp::GdipGetImageGraphicsContext(canvas, &graphics) == Gdiplus::Ok) {

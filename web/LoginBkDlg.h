@@ -2,6 +2,8 @@
 // The login background: a modal window drawn entirely from a picture with per-pixel
 // transparency (frame, shadow, rounded corners). It owns the modal loop whose result is
 // the login's result, and the login page lies over it and follows it.
+#include <windows.h>
+
 #include <string>
 
 #include "framework/Dialog.h"
@@ -32,4 +34,11 @@ private:
     // The page over the background, at its size.
     void PlacePage();
     void PaintLayered();
+    // The picture decoded on the decoder thread, or here when that thread could not start.
+    void TakeDecodedPicture();
+    static DWORD WINAPI DecodePicture(void* self);
+
+    // Decodes the picture while the window is being made: both take about as long.
+    HANDLE m_hDecoder = nullptr;
+    Gdiplus::GpImage* m_pDecoded = nullptr;  // written by the decoder thread until it ends
 };

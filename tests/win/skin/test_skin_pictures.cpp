@@ -3,8 +3,10 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <cstdlib>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "../ChildPrograms.h"
 #include "SkinTestSupport.h"
@@ -112,6 +114,37 @@ TEST_F(ProductResources, LoginBackgroundKeepsARealAlphaChannel) {
     EXPECT_GT(shadow >> 24, 0u);
     EXPECT_LT(shadow >> 24, 255u);
     EXPECT_EQ(middle >> 24, 255u);
+
+    // The layered window's copy: every colour scaled by its alpha, in the picture's order.
+    UINT w = 0, h = 0;
+    Gdiplus::DllExports::GdipGetImageWidth(image, &w);
+    Gdiplus::DllExports::GdipGetImageHeight(image, &h);
+    std::vector<uint32_t> premultiplied(size_t{w} * h);
+    ASSERT_TRUE(CopyPremultiplied(image, premultiplied.data(), static_cast<int>(w), static_cast<int>(h)));
+    EXPECT_FALSE(CopyPremultiplied(image, premultiplied.data(), static_cast<int>(w) - 1, static_cast<int>(h)));
+    Gdiplus::GpRect all(0, 0, static_cast<INT>(w), static_cast<INT>(h));
+    Gdiplus::BitmapData plain{};
+    ASSERT_EQ(Gdiplus::DllExports::GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB,
+                                                      &plain),
+              Gdiplus::Ok);
+    int wrong = 0, partly = 0;
+    for (UINT y = 0; y < h; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(plain.Scan0) + y * plain.Stride);
+        for (UINT x = 0; x < w; ++x) {
+            const uint32_t in = row[x], out = premultiplied[size_t{y} * w + x];
+            const uint32_t alpha = in >> 24;
+            partly += alpha > 0 && alpha < 255;
+            bool same = (out >> 24) == alpha;
+            for (int shift : {0, 8, 16}) {
+                const int expected = static_cast<int>(((in >> shift) & 0xFF) * alpha / 255);
+                same = same && std::abs(static_cast<int>((out >> shift) & 0xFF) - expected) <= 1;
+            }
+            wrong += !same;
+        }
+    }
+    Gdiplus::DllExports::GdipBitmapUnlockBits(bitmap, &plain);
+    EXPECT_EQ(wrong, 0);
+    EXPECT_GT(partly, 1000);  // the shadow: a plain copy would pass on opaque pixels alone
     Gdiplus::DllExports::GdipDisposeImage(image);
     Gdiplus::GdiplusShutdown(token);
 }
