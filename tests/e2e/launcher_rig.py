@@ -258,5 +258,10 @@ def choose_in_menu(*keys):
     for key in keys:
         harness.probe("sendkey", menu["hwnd"], key)
     harness.probe("sendkey", menu["hwnd"], VK_RETURN)
-    harness.probe("gone", menu["hwnd"], "--timeout", 10000)
+    if harness.probe("gone", menu["hwnd"], "--timeout", 10000)[0] != 0:
+        pointer = subprocess.run(["xdotool", "getmouselocation"], stdout=subprocess.PIPE, text=True).stdout.strip()
+        shot = os.path.join(harness.BUILD, "..", "menu-left-open.png")
+        subprocess.run(["import", "-display", os.environ["DISPLAY"], "-window", "root", shot], check=False)
+        raise AssertionError(f"the menu stayed open after {keys} and Enter: {info(menu['hwnd'])}, pointer {pointer}, "
+                             f"screen in {shot}")
     return menu

@@ -306,6 +306,14 @@ class LauncherTests(harness.WineTestCase):
         answer_box(main, ["确定"], 5000)
         return width
 
+    def settings_dialog(self):
+        found = lambda: next(iter(harness.probe("find", "--title", "设置", "--visible")[1]), None)
+        try:
+            return wait_until(found, what="the settings dialog")["hwnd"]
+        except AssertionError as e:
+            shown = [(w["title"], w["class"]) for w in harness.probe("find", "--visible")[1]]
+            raise AssertionError(f"{e}; visible windows: {shown}") from None
+
     def reloads(self, child):
         return child.events("msg").count(f"{WM_GAME_RELOAD_HOT_KEYS} 0 0")
 
@@ -419,8 +427,7 @@ class LauncherTests(harness.WineTestCase):
         # "设置..." opens the settings dialog; the boss key ends it unsaved with the rest.
         harness.probe("clickitem", main, 1003)
         choose_in_menu(*[VK_DOWN] * 5)
-        settings = wait_until(lambda: next(iter(harness.probe("find", "--title", "设置", "--visible")[1]), None),
-                              what="the settings dialog")["hwnd"]
+        settings = self.settings_dialog()
         self.center_click(settings)
         xdotool("key", "F10")
         wait_until(lambda: not info(main)["visible"], what="hidden over the settings")
@@ -439,8 +446,7 @@ class LauncherTests(harness.WineTestCase):
         before = [self.reloads(c) for c in everyone]
         harness.probe("post", main, WM_TRAY_CALLBACK, 1, WM_RBUTTONUP)
         choose_in_menu(*[VK_DOWN] * 5)
-        settings = wait_until(lambda: next(iter(harness.probe("find", "--title", "设置", "--visible")[1]), None),
-                              what="the settings dialog")["hwnd"]
+        settings = self.settings_dialog()
         harness.probe("clickitem", settings, 1)
         for child, count in zip(everyone, before):
             wait_until(lambda c=child, n=count: self.reloads(c) > n, what="the hot keys reloaded")

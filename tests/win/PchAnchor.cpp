@@ -1,0 +1,1 @@
+// Nothing: the library exists to carry the precompiled test framework header.
