@@ -111,13 +111,17 @@ class HttpClientTests(harness.WineTestCase):
         self.assertEqual(self.service.requests(), [])
         self.assertFalse(os.path.exists(self.target("n.exe")))
         self.assertTrue(self.get("service-file", self.service.url("/NewZelqa7.exe"), self.target("n.exe"))["ok"])
-        # Every hop of a redirect is judged as the first address was: one to a foreign
+        # Every hop of a redirect is judged as a download's first address: one to a foreign
         # host (here an address that reaches this same service) is never followed.
         self.service.set_fault("/moved.exe", "redirect", to=foreign.replace("127.0.0.2", "127.1"))
         self.service.clear_requests()
         self.assertFalse(self.get("service-file", self.service.url("/moved.exe"), self.target("m.exe"))["ok"])
         self.assertEqual([r.path for r in self.service.requests()], ["/moved.exe"])
         self.assertFalse(os.path.exists(self.target("m.exe")))
+        # Nor by a configuration fetch, whose first address (compiled in) is not judged.
+        self.service.clear_requests()
+        self.assertFalse(self.get("file", self.service.url("/moved.exe"), self.target("c.htm"))["ok"])
+        self.assertEqual([r.path for r in self.service.requests()], ["/moved.exe"])
         self.service.set_fault("/moved.exe", "redirect", to=self.service.url("/NewZelqa7.exe"))
         self.assertTrue(self.get("service-file", self.service.url("/moved.exe"), self.target("m.exe"))["ok"])
 
