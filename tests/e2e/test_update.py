@@ -162,6 +162,8 @@ class UpdateTests(harness.WineTestCase):
         self.service.set_update_config(self.release, foreign, serve_exe_at=RELEASE_PATH)
         self.assert_untouched(self.run_update())
         self.assertNotIn(RELEASE_PATH, [r.path for r in self.service.requests()])
+        # A refusal, not a lost line: the scheduled check waits for tomorrow.
+        self.assertIsNotNone(harness.registry_value(REG_KEY, "UpdRefused"))
 
     def test_a_stalled_redirected_or_oversized_update_replaces_nothing(self):
         # A release that trickles in fails within the progress window (shortened to three
