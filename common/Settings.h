@@ -8,6 +8,8 @@ namespace vorn::settings {
 inline constexpr wchar_t kDataFolderLevel1[] = L"\\Vorn";
 inline constexpr wchar_t kDataFolderLevel2[] = L"\\GameLogin";
 inline constexpr wchar_t kDataFolderSuffix[] = L"\\Vorn\\GameLogin";
+// Other launchers' installers, from their download until they have been started.
+inline constexpr wchar_t kDataFolderDownloads[] = L"\\Downloads";
 
 inline constexpr wchar_t kIniFileName[] = L"Statistic.ini";
 inline constexpr wchar_t kIniSection[] = L"Zelqa7";
@@ -34,6 +36,7 @@ inline constexpr unsigned kNoticeLineChars = 1024;
 // The program's registry key under HKEY_LOCAL_MACHINE.
 inline constexpr wchar_t kRegKey[] = L"Software\\Vorn\\GameLogin\\Zelqa7";
 inline constexpr wchar_t kRegUpdateTime[] = L"UpdTime";       // REG_BINARY, SYSTEMTIME in UTC
+inline constexpr wchar_t kRegUpdateRefused[] = L"UpdRefused";  // the same, of the last refused update
 inline constexpr wchar_t kRegDisableDays[] = L"DisableDays";  // REG_BINARY, 3 weekdays + 0
 inline constexpr unsigned kUpdateTimeBytes = 16;
 inline constexpr unsigned kDisableDaysBytes = 4;

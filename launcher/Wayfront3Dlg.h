@@ -30,6 +30,7 @@
 #include "launcher/TabTitles.h"
 #include "skin/BtnEx.h"
 #include "online/PopInfoDlg.h"
+#include "online/UpdateRules.h"
 #include "skin/DlgEx.h"
 #include "skin/StaticEx.h"
 
@@ -176,7 +177,7 @@ private:
     vorn::launcher::BackgroundJob<vorn::NoticeContent> m_noticeJob;
     struct UpdateAnswer {
         bool update = false;    // a newer release is published
-        bool compared = false;  // the check got as far as comparing the releases
+        vorn::UpdateCheckOutcome outcome = vorn::UpdateCheckOutcome::kFailed;
     };
     vorn::launcher::BackgroundJob<UpdateAnswer> m_updateJob;
     bool m_bTrayIcon = false;

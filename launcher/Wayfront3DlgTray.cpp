@@ -103,7 +103,7 @@ void CWayfront3Dlg::CheckForUpdateNow() {
     m_updateJob.Start(m_hWnd, kMsgUpdateChecked, [] {
         wchar_t address[512] = {};
         UpdateAnswer answer;
-        answer.update = vorn::CheckForUpdate(true, vorn::MODE_INSTALLED, address, nullptr, &answer.compared) != 0;
+        answer.update = vorn::CheckForUpdate(true, vorn::MODE_INSTALLED, address, nullptr, &answer.outcome) != 0;
         return answer;
     });
 }
@@ -116,7 +116,7 @@ void CWayfront3Dlg::OnUpdateChecked(WPARAM job) {
         ExitLauncher();
         return;
     }
-    ShowMessage(0, kTitle, vorn::ToWide(std::u16string(NoUpdateText(answer->compared))).c_str(), m_hWnd);
+    ShowMessage(0, kTitle, vorn::ToWide(std::u16string(vorn::UpdateMenuAnswerText(answer->outcome))).c_str(), m_hWnd);
 }
 
 void CWayfront3Dlg::ClearCache() {

@@ -3,13 +3,18 @@
 #include <commctrl.h>
 
 #include "common/BuildSettings.h"
+#include "common/FileReplace.h"
+#include "common/Locations.h"
 #include "common/ModulePath.h"
+#include "common/ServiceAddress.h"
+#include "common/Settings.h"
 #include "common/WideText.h"
+#include "framework/GdiObject.h"
 #include "online/GameDownloadRules.h"
 #include "online/HttpClient.h"
+#include "online/SignatureCheck.h"
 #include "res/resource.h"
 #include "skin/SkinImage.h"
-#include "common/ServiceAddress.h"
 
 namespace vorn {
 
@@ -17,8 +22,8 @@ namespace vorn {
 // does, and the worker then finishes (and cleans up) on its own.
 struct GameDownloadJob {
     std::wstring configUrl;
-    std::wstring configFile;  // name + ".ini" beside the executable, while it is read
-    std::wstring tempPath;    // the installer
+    std::wstring configFile;       // name + ".ini" beside the executable, while it is read
+    std::wstring installerPath;    // in the data folder's download folder
     HWND dialog = nullptr;
     HWND bar = nullptr;
     CDownGameDlg::ProgramStarter startProgram = nullptr;
@@ -30,7 +35,8 @@ struct GameDownloadJob {
 namespace {
 
 constexpr int kLabelId = 1024, kBarId = 1025;
-// Posted by the worker when it has finished: wParam 1 when the installer was started.
+// Posted by the worker when it has finished: wParam the outcome, lParam the verdict on a
+// refused installer's signature.
 constexpr UINT kMsgWorkerDone = WM_APP + 57;
 constexpr DWORD kWorkerExitWaitMs = 5000;
 constexpr wchar_t kConfigPath[] = L"/update/ConfigZelqa7.htm";
@@ -52,25 +58,64 @@ bool FetchInstallerAddress(vorn::GameDownloadJob& job, std::wstring& address) {
     return fetched != FALSE;
 }
 
+// The data folder's download folder, each level created with the rights that let only
+// administrators write: nothing can be put beside the installer (a library it would load)
+// or swapped for it by the player's unelevated programs.
+bool CreateDownloadFolder(const std::wstring& folder) {
+    const std::wstring data = vorn::DataFolderPath();
+    if (data.empty()) return false;
+    const std::wstring level1 = data.substr(0, data.size() - wcslen(vorn::settings::kDataFolderLevel2));
+    return vorn::CreateProtectedFolder(level1) && vorn::CreateProtectedFolder(data) &&
+           vorn::CreateProtectedFolder(folder);
+}
+
 bool DownloadInstaller(vorn::GameDownloadJob& job, const std::wstring& address) {
+    const std::wstring folder = job.installerPath.substr(0, job.installerPath.rfind(L'\\'));
+    // The address is judged before anything is created for it.
+    if (!vorn::IsServiceUrl(address.c_str()) || !CreateDownloadFolder(folder)) return false;
     vorn::HttpGetRequest request;
     request.url = address.c_str();
     request.requireServiceUrl = true;
-    request.filePath = job.tempPath.c_str();
+    request.filePath = job.installerPath.c_str();
     request.progressBar = job.bar;
     request.handles = &job.transfer;
     return vorn::HttpGet(request) != FALSE;
 }
 
-// True when the installer arrived whole and was started.
-bool RunDownload(vorn::GameDownloadJob& job) {
+void RemoveInstaller(const std::wstring& path) {
+    if (DeleteFileW(path.c_str())) return;
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return;
+    // A started installer keeps its file while it runs: it goes at the next system start.
+    MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
+// What the worker found; the refused installer's verdict in *trust.
+vorn::GameDownloadOutcome RunDownload(vorn::GameDownloadJob& job, vorn::DownloadTrust* trust) {
+    *trust = vorn::DownloadTrust::kAccepted;
     std::wstring address;
-    if (!FetchInstallerAddress(job, address)) return false;
-    bool done = DownloadInstaller(job, address) && !job.transfer.cancelled.load();
-    if (done) done = job.startProgram != nullptr && job.startProgram(job.tempPath.c_str()) != FALSE;
-    // A partial download goes; a started installer keeps its file while it runs.
-    DeleteFileW(job.tempPath.c_str());
-    return done;
+    if (!FetchInstallerAddress(job, address)) return vorn::GameDownloadOutcome::kNoConfiguration;
+    if (!DownloadInstaller(job, address) || job.transfer.cancelled.load()) {
+        RemoveInstaller(job.installerPath);  // a partial download goes
+        return vorn::GameDownloadOutcome::kFailed;
+    }
+    // Held from the check until it has been started: what was checked is what runs.
+    vorn::KernelHandle held = vorn::HoldDownloadedFile(job.installerPath);
+    if (!held) {
+        RemoveInstaller(job.installerPath);
+        return vorn::GameDownloadOutcome::kFailed;
+    }
+    *trust = vorn::CheckHeldDownload(held.get(), job.installerPath);
+    if (*trust != vorn::DownloadTrust::kAccepted) {
+        const bool deleted = vorn::DeleteHeldFile(held.get());
+        held.Close();
+        if (!deleted) RemoveInstaller(job.installerPath);
+        return vorn::GameDownloadOutcome::kRefused;
+    }
+    const bool started = job.startProgram != nullptr && job.startProgram(job.installerPath.c_str()) != FALSE;
+    held.Close();
+    RemoveInstaller(job.installerPath);
+    return started ? vorn::GameDownloadOutcome::kStarted : vorn::GameDownloadOutcome::kFailed;
 }
 
 }  // namespace
@@ -102,15 +147,13 @@ BOOL CDownGameDlg::OnInitDialog() {
     UseBoxCaptionLayout();
     SetTitle(L"游戏下载中...");
     HINSTANCE module = AfxGetInstanceHandle();
-    HBITMAP close = LoadSkinBitmap(module, IDB_PNG_CLOSE);
+    const CBitmap close(LoadSkinBitmap(module, IDB_PNG_CLOSE));  // copied by the button
     SetSkin(LoadSkinBitmap(module, IDB_PNG_DIALOG_BACK), 0, 1, close, nullptr, nullptr, nullptr);
-    if (close != nullptr) DeleteObject(close);  // copied by the button
 
     EnableWindow(m_btnOK.m_hWnd, FALSE);
-    HBITMAP strip = LoadSkinBitmap(module, IDB_PNG_BUTTON);
+    const CBitmap strip(LoadSkinBitmap(module, IDB_PNG_BUTTON));  // the buttons keep their own frames
     m_btnOK.SetBitmap(strip, 1);
     m_btnCancel.SetBitmap(strip, 1);
-    if (strip != nullptr) DeleteObject(strip);  // the buttons keep their own frames
 
     m_stcProgress.m_crText = kLabelColour;
     m_stcProgress.m_nFontHeight = 16;
@@ -123,7 +166,7 @@ BOOL CDownGameDlg::OnInitDialog() {
         SetLabel(vorn::ToWide(vorn::DownloadedLabel(static_cast<unsigned>(percent))));
     };
 
-    if (!StartDownload()) Finish(false);
+    if (!StartDownload()) Finish(vorn::GameDownloadOutcome::kNoConfiguration, vorn::DownloadTrust::kAccepted);
     return TRUE;
 }
 
@@ -134,23 +177,24 @@ bool CDownGameDlg::StartDownload() {
     m_strConfigUrl = vorn::ToWide(vorn::OtherLauncherConfigUrl(vorn::ToU16(ownConfig), vorn::ToU16(m_strName)));
 
     const std::wstring configFile = vorn::GetModulePath((m_strName + L".ini").c_str());
-    wchar_t temp[MAX_PATH] = {};
-    const DWORD tempLength = GetTempPathW(MAX_PATH, temp);
-    const std::wstring installer = std::wstring(temp) + m_strName + L".exe";
+    // Not the player's temporary folder: every unelevated program of theirs may write
+    // there, and the installer runs with administrator rights.
+    const std::wstring data = vorn::DataFolderPath();
+    const std::wstring installer = data + vorn::settings::kDataFolderDownloads + L"\\" + m_strName + L".exe";
     // A path cut to fit its buffer would name another file.
-    if (configFile.empty() || tempLength == 0 || tempLength >= MAX_PATH || installer.size() >= MAX_PATH) return false;
-    lstrcpynW(m_szTempPath, installer.c_str(), MAX_PATH);
+    if (configFile.empty() || data.empty() || installer.size() >= MAX_PATH) return false;
+    lstrcpynW(m_szInstallerPath, installer.c_str(), MAX_PATH);
 
     auto job = std::make_shared<vorn::GameDownloadJob>();
     job->configUrl = m_strConfigUrl;
     job->configFile = configFile;
-    job->tempPath = installer;
+    job->installerPath = installer;
     job->dialog = m_hWnd;
     job->bar = m_progress.m_hWnd;
     job->startProgram = m_startProgram;
     auto* handOver = new std::shared_ptr<vorn::GameDownloadJob>(job);
-    m_hThread = CreateThread(nullptr, 0, &CDownGameDlg::Worker, handOver, 0, nullptr);
-    if (m_hThread == nullptr) {
+    m_hThread.Attach(CreateThread(nullptr, 0, &CDownGameDlg::Worker, handOver, 0, nullptr));
+    if (!m_hThread) {
         delete handOver;
         return false;
     }
@@ -165,17 +209,23 @@ DWORD WINAPI CDownGameDlg::Worker(void* parameter) {
             static_cast<std::shared_ptr<vorn::GameDownloadJob>*>(parameter));
         job = *handOver;
     }
-    const bool done = RunDownload(*job);
+    vorn::DownloadTrust trust = vorn::DownloadTrust::kAccepted;
+    const vorn::GameDownloadOutcome outcome = RunDownload(*job, &trust);
     // A cancelled dialog has gone, or is going: nothing more to tell it.
-    if (!job->transfer.cancelled.load()) PostMessageW(job->dialog, kMsgWorkerDone, done ? 1 : 0, 0);
+    if (!job->transfer.cancelled.load()) {
+        PostMessageW(job->dialog, kMsgWorkerDone, static_cast<WPARAM>(outcome), static_cast<LPARAM>(trust));
+    }
     return 0;
 }
 
-void CDownGameDlg::Finish(bool done) {
+void CDownGameDlg::Finish(vorn::GameDownloadOutcome outcome, vorn::DownloadTrust trust) {
     WaitForWorker();
-    SetTitle(done ? L"下载完成" : L"下载失败");
-    EnableWindow(m_btnOK.m_hWnd, TRUE);
-    EnableWindow(m_btnCancel.m_hWnd, FALSE);
+    SetTitle(vorn::ToWide(vorn::GameDownloadTitle(outcome, trust)).c_str());
+    // Without a configuration there was no download to acknowledge: the player closes the
+    // dialog with Cancel, as during a download.
+    const bool acknowledge = outcome != vorn::GameDownloadOutcome::kNoConfiguration;
+    EnableWindow(m_btnOK.m_hWnd, acknowledge ? TRUE : FALSE);
+    EnableWindow(m_btnCancel.m_hWnd, acknowledge ? FALSE : TRUE);
 }
 
 void CDownGameDlg::SetLabel(const std::wstring& text) {
@@ -191,17 +241,17 @@ void CDownGameDlg::StopWorker() {
 }
 
 void CDownGameDlg::WaitForWorker() {
-    if (m_hThread == nullptr) return;
+    if (!m_hThread) return;
     // The worker may be waiting in a position it sent to the bar: keep taking sent
     // messages while waiting. A cancelled transfer returns within a fraction of a second.
+    const HANDLE worker = m_hThread.get();
     const DWORD start = GetTickCount();
-    while (MsgWaitForMultipleObjects(1, &m_hThread, FALSE, 50, QS_SENDMESSAGE) != WAIT_OBJECT_0) {
+    while (MsgWaitForMultipleObjects(1, &worker, FALSE, 50, QS_SENDMESSAGE) != WAIT_OBJECT_0) {
         MSG msg;
         PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
         if (GetTickCount() - start > kWorkerExitWaitMs) break;  // it finishes alone
     }
-    CloseHandle(m_hThread);
-    m_hThread = nullptr;
+    m_hThread.Close();
 }
 
 void CDownGameDlg::OnOK() {
@@ -227,7 +277,7 @@ BOOL CDownGameDlg::PreTranslateMessage(MSG* msg) {
 LRESULT CDownGameDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case kMsgWorkerDone:
-        Finish(wParam != 0);
+        Finish(static_cast<vorn::GameDownloadOutcome>(wParam), static_cast<vorn::DownloadTrust>(lParam));
         return 0;
     case WM_CLOSE:
         // The close button and Alt+F4: a download in progress is stopped first.

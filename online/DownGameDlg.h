@@ -1,7 +1,8 @@
 #pragma once
 // The game download dialog: fetches another launcher's configuration from the service,
-// downloads the installer it names into the temporary folder under a progress bar, starts
-// it, and reports the outcome in its title. Shown modally by the game hall's "entergame"
+// downloads the installer it names into the data folder under a progress bar, starts it
+// (when the running program is signed, only if its own publisher signed the installer),
+// and reports the outcome in its title. Shown modally by the game hall's "entergame"
 // command when that launcher is not installed.
 #include <windows.h>
 
@@ -9,6 +10,9 @@
 #include <memory>
 #include <string>
 
+#include "common/KernelHandle.h"
+#include "online/GameDownloadRules.h"
+#include "online/SignatureRules.h"
 #include "skin/BtnEx.h"
 #include "skin/DlgEx.h"
 #include "skin/ImgProgress.h"
@@ -45,8 +49,8 @@ public:
 
     std::wstring m_strName;
     std::wstring m_strConfigUrl;      // the other launcher's configuration address
-    wchar_t m_szTempPath[260] = {};   // where its installer is downloaded
-    HANDLE m_hThread = nullptr;       // the worker, until it has ended
+    wchar_t m_szInstallerPath[260] = {};  // where its installer is downloaded
+    vorn::KernelHandle m_hThread;         // the worker, until it has ended
     CDownloadBar m_progress;          // 1025
     CBtnEx m_btnOK;                   // 1, enabled once the worker has finished
     CBtnEx m_btnCancel;               // 2, disabled then
@@ -61,7 +65,7 @@ protected:
 
 private:
     bool StartDownload();
-    void Finish(bool done);
+    void Finish(vorn::GameDownloadOutcome outcome, vorn::DownloadTrust trust);
     void SetLabel(const std::wstring& text);
     // Stops a transfer in progress (closing its file and handles) and lets the worker end.
     void StopWorker();

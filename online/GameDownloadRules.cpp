@@ -44,4 +44,10 @@ std::u16string DownloadedLabel(unsigned percent) {
     return u"已加载  " + FormatUnsigned(percent) + u"%";
 }
 
+std::u16string GameDownloadTitle(GameDownloadOutcome outcome, DownloadTrust trust) {
+    if (outcome == GameDownloadOutcome::kStarted) return u"下载完成";
+    if (outcome == GameDownloadOutcome::kRefused) return u"下载失败：" + std::u16string(RefusedDownloadText(trust, false));
+    return u"下载失败";
+}
+
 }  // namespace vorn

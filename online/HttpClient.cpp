@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/BuildSettings.h"
+#include "common/KernelHandle.h"
 #include "common/ModulePath.h"
 #include "common/TextNumbers.h"
 #include "online/HttpRules.h"
@@ -107,6 +108,7 @@ struct Exchange {
     std::atomic<HINTERNET> connect{nullptr};
     std::atomic<HINTERNET> request{nullptr};
     std::atomic<bool> stopped{false};  // the caller has given up: store and read nothing more
+    std::atomic<bool> refused{false};  // an address, first or redirected, was not one to fetch
 
     CRITICAL_SECTION lock;
     CONDITION_VARIABLE changed;
@@ -150,13 +152,19 @@ HINTERNET SendFollowingRedirects(Exchange& x, DWORD* error) {
     }
     std::u16string url = x.url;
     for (int hop = 0;; ++hop) {
-        if (url.size() > kMaxAddressChars) return nullptr;
+        if (url.size() > kMaxAddressChars) {
+            x.refused.store(true);
+            return nullptr;
+        }
         // One cut of the address serves both the service test and the connection. Pings
         // and service downloads must be http, as must every redirect; the others skip
-        // the scheme unseen.
+        // the scheme unseen. A redirect leads only to the service, whatever the first
+        // address was: the compiled-in one of a configuration is no exception.
         const auto parts = SplitHostAndPath(url, x.ping || x.requireServiceUrl || hop > 0);
-        if (!parts) return nullptr;
-        if (x.requireServiceUrl && !IsServiceHost(*parts, ServiceDomains())) return nullptr;
+        if (!parts || ((x.requireServiceUrl || hop > 0) && !IsServiceHost(*parts, ServiceDomains()))) {
+            x.refused.store(true);
+            return nullptr;
+        }
         const std::wstring host = ToWide(parts->host);
         const std::wstring object = ToWide(parts->object);
 
@@ -182,7 +190,10 @@ HINTERNET SendFollowingRedirects(Exchange& x, DWORD* error) {
         if (!IsRedirectStatus(status)) return IsAcceptedStatus(status) ? request : nullptr;
         if (hop == kMaxRedirects) return nullptr;
         const auto next = RedirectAddress(*parts, QueryLocation(request));
-        if (!next) return nullptr;
+        if (!next) {
+            x.refused.store(true);
+            return nullptr;
+        }
         url = *next;
     }
 }
@@ -276,9 +287,9 @@ public:
 
     bool Start() {
         auto* handOver = new std::shared_ptr<Exchange>(x_);
-        thread_ = CreateThread(nullptr, 0, &NetworkThread, handOver, 0, nullptr);
-        if (thread_ == nullptr) delete handOver;
-        return thread_ != nullptr;
+        thread_.Attach(CreateThread(nullptr, 0, &NetworkThread, handOver, 0, nullptr));
+        if (!thread_) delete handOver;
+        return thread_.ok();
     }
 
     // Waits until the reply's head has been judged (or the request sent, for a ping).
@@ -324,11 +335,12 @@ public:
     }
 
     bool Cancelled() const { return req_.handles != nullptr && req_.handles->cancelled.load(); }
+    bool Refused() const { return x_->refused.load(); }
 
     // Stops the network thread and lets it end; it is left to finish alone when the
     // library does not return within a moment.
     void Stop() {
-        if (thread_ == nullptr) return;
+        if (!thread_) return;
         x_->stopped.store(true);
         x_->CloseHandles();
         EnterCriticalSection(&x_->lock);
@@ -336,9 +348,8 @@ public:
         x_->queued = 0;
         LeaveCriticalSection(&x_->lock);
         WakeAllConditionVariable(&x_->changed);
-        WaitForSingleObject(thread_, kNetworkGraceMs);
-        CloseHandle(thread_);
-        thread_ = nullptr;
+        WaitForSingleObject(thread_.get(), kNetworkGraceMs);
+        thread_.Close();
     }
 
 private:
@@ -353,7 +364,7 @@ private:
 
     const HttpGetRequest& req_;
     std::shared_ptr<Exchange> x_;
-    HANDLE thread_ = nullptr;
+    KernelHandle thread_;
 };
 
 // The file is written through a buffer of this size: one system write per megabyte
@@ -362,7 +373,10 @@ constexpr size_t kFileBufferBytes = 1 << 20;
 
 bool ReadIntoFile(const HttpGetRequest& req, Call& call, DWORD announced) {
     // Refused before the file is touched: an older file of the same name stays as it was.
-    if (!FitsReplyLimit(announced, req.maxBytes)) return false;
+    if (!FitsReplyLimit(announced, req.maxBytes)) {
+        if (req.refused != nullptr) *req.refused = true;
+        return false;
+    }
     FILE* file = _wfopen(req.filePath, L"wb");
     if (file == nullptr) return false;
     setvbuf(file, nullptr, _IOFBF, kFileBufferBytes);
@@ -420,6 +434,7 @@ BOOL HttpGetOnce(const HttpGetRequest& req, DWORD* error) {
     DWORD announced = 0;
     const bool head = call.WaitForHead(&announced);
     *error = call.error();
+    if (req.refused != nullptr && call.Refused()) *req.refused = true;
     if (!head) return FALSE;
     if (req.ping) return TRUE;
     if (req.text != nullptr) return ReadIntoText(req, call, announced) ? TRUE : FALSE;

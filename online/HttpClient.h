@@ -50,13 +50,17 @@ struct HttpGetRequest {
     HWND progressBar = nullptr;
     // The transfer's cancel switch; null when it cannot be cancelled.
     HttpHandles* handles = nullptr;
+    // Set (when given) if the transfer failed because of what the service answered rather
+    // than the line: an address outside the service, first or redirected, or a body larger
+    // than maxBytes.
+    bool* refused = nullptr;
 };
 
 // TRUE when the request was sent (ping) or the whole announced body arrived. Every
 // request has a connect time-out and fails when the reply stops making progress (see
-// ProgressDeadline); redirects are followed by this procedure, each hop judged as the
-// first address was, at most kMaxRedirects of them. A file sink that fails is removed:
-// no caller is ever left with part of a body.
+// ProgressDeadline); redirects are followed by this procedure, at most kMaxRedirects of
+// them, each only to an http address of the service (whatever the first address was). A
+// file sink that fails is removed: no caller is ever left with part of a body.
 BOOL HttpGet(const HttpGetRequest& request);
 
 BOOL PingUrl(const wchar_t* url);

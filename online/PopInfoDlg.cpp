@@ -9,6 +9,8 @@
 #include "common/ModulePath.h"
 #include "common/Settings.h"
 #include "common/WideText.h"
+#include "framework/GdiObject.h"
+#include "framework/ScopedDC.h"
 #include "maintenance/FileHelpers.h"
 #include "online/HttpClient.h"
 #include "online/NoticeRules.h"
@@ -68,9 +70,10 @@ std::wstring FitOneLine(const CStaticEx& label, const std::wstring& text, int wi
     GetObjectW(base != nullptr ? static_cast<HGDIOBJ>(base) : GetStockObject(SYSTEM_FONT), sizeof logFont, &logFont);
     if (label.m_nFontWeight != -1) logFont.lfWeight = label.m_nFontWeight;
     lstrcpynW(logFont.lfFaceName, L"微软雅黑", LF_FACESIZE);
-    HFONT font = CreateFontIndirectW(&logFont);
-    HDC dc = GetDC(label.m_hWnd);
-    HGDIOBJ old = SelectObject(dc, font);
+    CFont font;
+    font.CreateFontIndirect(logFont);
+    const CWindowDC dc(label.m_hWnd);
+    const CSelectObject selected(dc, font);
     auto fits = [&](const std::wstring& line) {
         RECT r{0, 0, width, 100};
         DrawTextW(dc, line.c_str(), static_cast<int>(line.size()), &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
@@ -81,9 +84,6 @@ std::wstring FitOneLine(const CStaticEx& label, const std::wstring& text, int wi
     for (size_t keep = full.size(); keep > 0 && !fits(line); --keep) {
         line = vorn::ToWide(vorn::ShortenNoticeText(full, keep - 1));
     }
-    SelectObject(dc, old);
-    ReleaseDC(label.m_hWnd, dc);
-    DeleteObject(font);
     return line;
 }
 
@@ -165,7 +165,7 @@ NoticeContent FetchNotice() {
         // The address as the pop-up keeps it (cut to its field's size).
         wchar_t url[kNoticePictureChars] = {};
         CopyField(url, std::size(url), fields->pictureUrl);
-        if (HBITMAP picture = FetchNoticePicture(url)) content.picture.reset(picture, &DeleteObject);
+        if (HBITMAP picture = FetchNoticePicture(url)) content.picture = std::make_shared<CBitmap>(picture);
     }
     return content;
 }
@@ -265,15 +265,14 @@ void CPopInfoDlg::LayOut() {
         m_nBorder = m_nBtnRightMargin = m_nBtnTop = 3;
         if (hasPicture) back = IDB_PNG_NOTICE_BACK;
     }
-    HBITMAP closeStrip = LoadSkinBitmap(module, close);
+    const CBitmap closeStrip(LoadSkinBitmap(module, close));  // copied by the button
     SetSkin(LoadSkinBitmap(module, back), 1, 0, closeStrip, nullptr, nullptr, nullptr);
-    if (closeStrip != nullptr) DeleteObject(closeStrip);  // copied by the button
 
     RECT client{};
     GetClientRect(m_hWnd, &client);
     const int width = client.right, height = client.bottom;
     if (hasPicture && !hasContent) {
-        if (m_content.picture != nullptr) m_stcContent.SetImage(static_cast<HBITMAP>(m_content.picture.get()));
+        if (m_content.picture != nullptr) m_stcContent.SetImage(*m_content.picture);
         SetLabelText(m_stcContent, L"");
         MakeClickable(m_stcContent, kTextColour);
         m_stcContent.m_bHoverColor = 0;
@@ -281,7 +280,7 @@ void CPopInfoDlg::LayOut() {
         return;
     }
     if (hasPicture) {
-        if (m_content.picture != nullptr) m_stcPicture.SetImage(static_cast<HBITMAP>(m_content.picture.get()));
+        if (m_content.picture != nullptr) m_stcPicture.SetImage(*m_content.picture);
         SetLabelText(m_stcPicture, L"");
         ShowAt(m_stcPicture, 15, 67, 75, 80);
     }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "framework/GdiObject.h"
 #include "online/NoticeRules.h"
 #include "skin/DlgEx.h"
 #include "skin/StaticEx.h"
@@ -32,7 +33,7 @@ struct NoticeContent {
     bool show = false;  // a line to show: new or wanted again, well formed, not expired
     std::wstring line;  // the line as fetched, stored once the notice is shown
     NoticeFields fields;
-    std::shared_ptr<void> picture;  // the picture as an HBITMAP; null without one
+    std::shared_ptr<CBitmap> picture;  // null without one
 };
 
 // Fetches the line, decides whether it is to be shown and fetches its picture. It waits

@@ -8,6 +8,8 @@
 #include "common/FileReplace.h"
 #include "common/Settings.h"
 #include "common/ModulePath.h"
+#include "framework/GdiObject.h"
+#include "online/SignatureCheck.h"
 #include "online/UpdateCheck.h"
 #include "online/UpdateRules.h"
 #include "res/resource.h"
@@ -24,6 +26,7 @@ struct UpdateTransfer {
     HWND dialog = nullptr;
     HWND bar = nullptr;
     HttpHandles handles;                 // the transfer's cancel switch
+    bool refused = false;                // the service's answer was refused, not lost
     std::atomic<bool> released{false};   // the dialog has let it go: tell it nothing more
 };
 
@@ -33,13 +36,23 @@ namespace {
 
 constexpr UINT kProgressTemplate = 156;
 constexpr int kProgressBarId = 1000;
-// Posted by the worker: the dialog ends itself on its own thread with the result.
+// Posted by the worker: the dialog ends itself on its own thread with the result
+// (wParam: one of the kDownload... values).
 constexpr UINT kMsgDownloadEnded = WM_APP + 56;
+constexpr WPARAM kDownloadFailed = 0, kDownloadWhole = 1, kDownloadRefused = 2;
 // How long a cancelled dialog gives its worker to end before it lets it go.
 constexpr DWORD kWorkerGraceMs = 1000;
 
 void ScheduleRemoval(const wchar_t* path) {
     if (!DeleteFileW(path)) MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+}
+
+// A download that is not to be used: removed through its hold, so that what goes is the
+// file that was checked.
+void Discard(vorn::KernelHandle& held, const std::wstring& path) {
+    const bool deleted = vorn::DeleteHeldFile(held.get());
+    held.Close();
+    if (!deleted) ScheduleRemoval(path.c_str());
 }
 
 }  // namespace
@@ -58,9 +71,8 @@ BOOL CPrgsDlg::OnInitDialog() {
     UseBoxCaptionLayout();
     SetTitle(L"版本更新中...");
     HINSTANCE module = AfxGetInstanceHandle();
-    HBITMAP close = LoadSkinBitmap(module, IDB_PNG_CLOSE);
+    const CBitmap close(LoadSkinBitmap(module, IDB_PNG_CLOSE));  // the close strip is copied by SetSkin
     SetSkin(LoadSkinBitmap(module, IDB_PNG_DIALOG_BACK), 0, 1, close, nullptr, nullptr, nullptr);
-    if (close != nullptr) DeleteObject(close);  // the close strip is copied by SetSkin
 
     RECT desktop{}, own{};
     GetWindowRect(GetDesktopWindow(), &desktop);
@@ -77,11 +89,12 @@ BOOL CPrgsDlg::OnInitDialog() {
     job->file = m_szFile;
     job->dialog = m_hWnd;
     job->bar = m_progress.m_hWnd;
+    m_bRefused = false;
     auto* handOver = new std::shared_ptr<vorn::UpdateTransfer>(job);
-    m_hWorker = CreateThread(nullptr, 0, &CPrgsDlg::DownloadThread, handOver, 0, nullptr);
-    if (m_hWorker == nullptr) {
+    m_hWorker.Attach(CreateThread(nullptr, 0, &CPrgsDlg::DownloadThread, handOver, 0, nullptr));
+    if (!m_hWorker) {
         delete handOver;
-        PostMessageW(m_hWnd, kMsgDownloadEnded, 0, 0);
+        PostMessageW(m_hWnd, kMsgDownloadEnded, kDownloadFailed, 0);
     } else {
         m_job = std::move(job);
     }
@@ -100,7 +113,8 @@ void CPrgsDlg::OnCancel() {
 
 LRESULT CPrgsDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == kMsgDownloadEnded) {
-        EndDialog(wParam != 0 && m_job && !m_job->handles.cancelled.load() ? IDOK : IDCANCEL);
+        m_bRefused = wParam == kDownloadRefused;
+        EndDialog(wParam == kDownloadWhole && m_job && !m_job->handles.cancelled.load() ? IDOK : IDCANCEL);
         return 0;
     }
     if (msg == WM_DESTROY) ReleaseWorker();
@@ -120,28 +134,30 @@ DWORD WINAPI CPrgsDlg::DownloadThread(void* parameter) {
     request.filePath = job->file.c_str();
     request.progressBar = job->bar;  // gone with the dialog: positions then go nowhere
     request.handles = &job->handles;
+    request.refused = &job->refused;
     const BOOL ok = vorn::HttpGet(request);
-    if (!job->released.load()) PostMessageW(job->dialog, kMsgDownloadEnded, ok ? 1 : 0, 0);
+    const WPARAM end = ok ? kDownloadWhole : job->refused ? kDownloadRefused : kDownloadFailed;
+    if (!job->released.load()) PostMessageW(job->dialog, kMsgDownloadEnded, end, 0);
     return 0;
 }
 
 void CPrgsDlg::ReleaseWorker() {
     if (m_job) m_job->handles.CloseAll();
-    if (m_hWorker != nullptr) {
+    if (m_hWorker) {
         // The worker may be waiting in a sent progress position: keep taking sent
         // messages while it ends.
+        const HANDLE worker = m_hWorker.get();
         const ULONGLONG start = GetTickCount64();
         for (;;) {
             const ULONGLONG passed = GetTickCount64() - start;
             if (passed >= kWorkerGraceMs) break;
-            const DWORD wait = MsgWaitForMultipleObjects(1, &m_hWorker, FALSE, static_cast<DWORD>(kWorkerGraceMs - passed),
+            const DWORD wait = MsgWaitForMultipleObjects(1, &worker, FALSE, static_cast<DWORD>(kWorkerGraceMs - passed),
                                                          QS_SENDMESSAGE);
             if (wait != WAIT_OBJECT_0 + 1) break;  // ended, timed out, or the handle is unusable
             MSG msg;
             PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
         }
-        CloseHandle(m_hWorker);
-        m_hWorker = nullptr;
+        m_hWorker.Close();
     }
     if (m_job) m_job->released.store(true);
     m_job.reset();
@@ -161,23 +177,42 @@ BOOL RunUpdateDownload(CPrgsDlg& dialog, const wchar_t* updAddr, const wchar_t* 
     const INT_PTR result = dialog.DoModal();
     if (result != IDOK) {
         ScheduleRemoval(newPath.c_str());
+        if (dialog.Refused()) WriteUpdateRefusal();
+        return FALSE;
+    }
+    // From here to its rename into the program's name, nobody but this process can change,
+    // replace or remove the download: what is checked is what is started.
+    KernelHandle held = HoldDownloadedFile(newPath);
+    if (!held) {
+        ScheduleRemoval(newPath.c_str());
         return FALSE;
     }
     // The configuration names the release by its digest: a damaged or foreign download
     // must not replace a working executable. The release's version digits are its own,
     // not this program's.
-    if (!IsFileOfRelease(ToU16(expectedKey), ToU16(FileMd5Hex(newPath.c_str())))) {
-        ScheduleRemoval(newPath.c_str());
+    if (!IsFileOfRelease(ToU16(expectedKey), ToU16(FileMd5Hex(held.get())))) {
+        Discard(held, newPath);
+        WriteUpdateRefusal();
+        return FALSE;
+    }
+    // The digest came over the same plain line as the file: only the signature tells who
+    // made it.
+    const DownloadTrust trust = CheckHeldDownload(held.get(), newPath);
+    if (trust != DownloadTrust::kAccepted) {
+        Discard(held, newPath);
+        WriteUpdateRefusal();
+        ShowMessage(0, build::kWindowTitle, ToWide(std::u16string(RefusedDownloadText(trust, true))).c_str(), nullptr);
         return FALSE;
     }
     // A running executable can be renamed but not overwritten: move it aside, then move
     // the download into its name. Only the instant between the two renames has no
     // executable under the program's name.
     if (!MoveIntoPlace(exe, oldPath, "update.aside")) {
-        ScheduleRemoval(newPath.c_str());
+        Discard(held, newPath);
+        WriteUpdateRefusal();
         return FALSE;
     }
-    if (!MoveIntoPlace(newPath, exe, "update.swap")) {
+    if (!RenameHeldFile(held.get(), exe, "update.swap")) {
         // Put the old one back; should its rename fail too, a fresh copy of it will do,
         // since the program's own name is free. Only when both fail is the player told.
         if (!MoveIntoPlace(oldPath, exe, "update.rollback") &&
@@ -185,9 +220,11 @@ BOOL RunUpdateDownload(CPrgsDlg& dialog, const wchar_t* updAddr, const wchar_t* 
             const std::wstring text = L"更新失败，登录器文件未能恢复。\r\n请重新安装，或把 " + oldPath + L" 改名为 " + exe;
             ShowMessage(0, build::kWindowTitle, text.c_str(), nullptr);
         }
-        ScheduleRemoval(newPath.c_str());
+        Discard(held, newPath);
+        WriteUpdateRefusal();
         return FALSE;
     }
+    held.Close();
     MoveFileExW(oldPath.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     return TRUE;
 }

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "common/KernelHandle.h"
 #include "online/HttpClient.h"
 #include "skin/DlgEx.h"
 #include "skin/ImgProgress.h"
@@ -28,6 +29,10 @@ public:
     // does this when it is destroyed, so the dialog can run again at once.
     void ReleaseWorker();
 
+    // The last run failed because the service's answer was refused (an address outside the
+    // service, or a body too large), not because the line failed or the player cancelled.
+    bool Refused() const { return m_bRefused; }
+
 protected:
     void DoDataExchange(CDataExchange* dx) override;
     BOOL OnInitDialog() override;
@@ -38,17 +43,19 @@ protected:
 private:
     static DWORD WINAPI DownloadThread(void* parameter);
 
-    HANDLE m_hWorker = nullptr;
+    vorn::KernelHandle m_hWorker;
     std::shared_ptr<vorn::UpdateTransfer> m_job;  // shared with the worker
+    bool m_bRefused = false;
 };
 
 namespace vorn {
 
 // Downloads the executable at updAddr beside the running one under the progress dialog,
-// checks that it is the release the configuration names (expectedKey), and swaps it in.
-// TRUE only when the running executable's file now holds the new release; otherwise
-// nothing is replaced and the download is removed. Nothing is downloaded when expectedKey
-// names no release (empty or malformed).
+// checks that it is the release the configuration names (expectedKey) and, when the
+// running program is signed, that its own publisher signed it, and swaps it in. TRUE only
+// when the running executable's file now holds the new release; otherwise nothing is
+// replaced, the download is removed, and a refusal (host, digest, signature, swap) is kept
+// for the scheduled check. Nothing is downloaded when expectedKey names no release.
 BOOL RunUpdateDownload(CPrgsDlg& dialog, const wchar_t* updAddr, const wchar_t* expectedKey);
 
 }  // namespace vorn

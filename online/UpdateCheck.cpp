@@ -66,13 +66,17 @@ std::wstring MakeVersionKey() {
     return ToWide(vorn::MakeVersionKey(ToU16(FileMd5Hex(self.c_str())), ToU16(build::kVersion)));
 }
 
-BOOL FetchUpdateConfig(char* key, wchar_t* updAddr) {
+BOOL FetchUpdateConfig(char* key, wchar_t* updAddr, bool* busy) {
     if (key != nullptr) key[0] = '\0';
+    if (busy != nullptr) *busy = false;
     const std::wstring configFile = GetModulePath(settings::kFileUpdateConfig);
     if (configFile.empty()) return FALSE;
     // The file beside the program is shared with any updater running now: wait for none.
     MachineLock updating(kUpdateLockName, 0);
-    if (!updating.held()) return FALSE;
+    if (!updating.held()) {
+        if (busy != nullptr) *busy = true;
+        return FALSE;
+    }
     const std::wstring url = std::wstring(L"http://") + ServiceHost() + kConfigPath;
     if (!DownloadToFile(url.c_str(), configFile.c_str(), false, kConfigReplyBytes)) return FALSE;
 
@@ -90,14 +94,25 @@ BOOL FetchUpdateConfig(char* key, wchar_t* updAddr) {
     return TRUE;
 }
 
-int CheckForUpdate(bool forced, int mode, wchar_t* updAddr, wchar_t* updKey, bool* compared) {
-    if (compared != nullptr) *compared = false;
+int CheckForUpdate(bool forced, int mode, wchar_t* updAddr, wchar_t* updKey, UpdateCheckOutcome* outcome) {
+    UpdateCheckOutcome ignored;
+    UpdateCheckOutcome& found = outcome != nullptr ? *outcome : ignored;
+    found = UpdateCheckOutcome::kNotDue;
     if (!forced) {
         if (mode == MODE_INSTALL || mode == MODE_PARTNER || mode == MODE_UNINSTALL || mode == MODE_NEWGM) return 0;
         if (!IsUpdateDue()) return 0;
     }
+    found = UpdateCheckOutcome::kFailed;
     char configuredKey[64] = {};
-    if (!FetchUpdateConfig(configuredKey, updAddr) || configuredKey[0] == '\0') return 0;
+    bool busy = false;
+    if (!FetchUpdateConfig(configuredKey, updAddr, &busy)) {
+        if (busy) found = UpdateCheckOutcome::kBusy;
+        return 0;
+    }
+    if (configuredKey[0] == '\0') {
+        found = UpdateCheckOutcome::kNoRelease;
+        return 0;
+    }
     wchar_t wideKey[64] = {};
     MultiByteToWideChar(CP_ACP, 0, configuredKey, -1, wideKey, 64);
     wideKey[63] = L'\0';
@@ -105,19 +120,37 @@ int CheckForUpdate(bool forced, int mode, wchar_t* updAddr, wchar_t* updKey, boo
     // Without a readable executable there is nothing to compare: no update.
     const std::wstring localKey = MakeVersionKey();
     if (localKey.empty()) return 0;
-    if (compared != nullptr) *compared = true;
-    return SameVersionKey(ToU16(localKey), ToU16(wideKey)) ? 0 : 1;
+    const bool same = SameVersionKey(ToU16(localKey), ToU16(wideKey));
+    found = same ? UpdateCheckOutcome::kSameRelease : UpdateCheckOutcome::kNewer;
+    return same ? 0 : 1;
 }
+
+namespace {
+
+CalendarDay StoredDay(const ProgramKey& key, const wchar_t* name) {
+    SYSTEMTIME stored{};
+    key.Read(name, &stored, settings::kUpdateTimeBytes);
+    return {stored.wYear, stored.wMonth, stored.wDay};
+}
+
+void WriteNow(const wchar_t* name) {
+    ProgramKey key(ProgramKey::kWrite);
+    if (!key) return;
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    key.Write(name, &now, settings::kUpdateTimeBytes);
+}
+
+}  // namespace
 
 BOOL IsUpdateDue() {
     ProgramKey key(ProgramKey::kRead);
     if (!key) return FALSE;
-    SYSTEMTIME stored{};
-    key.Read(settings::kRegUpdateTime, &stored, settings::kUpdateTimeBytes);
+    const CalendarDay updated = StoredDay(key, settings::kRegUpdateTime);
+    const CalendarDay refused = StoredDay(key, settings::kRegUpdateRefused);
     SYSTEMTIME now;
     GetSystemTime(&now);
-    return IsScheduledCheckDue({stored.wYear, stored.wMonth, stored.wDay}, {now.wYear, now.wMonth, now.wDay},
-                               now.wDayOfWeek, ReadDisableDays())
+    return IsScheduledCheckDue(updated, refused, {now.wYear, now.wMonth, now.wDay}, now.wDayOfWeek, ReadDisableDays())
                ? TRUE
                : FALSE;
 }
@@ -137,12 +170,8 @@ void WriteDisableDays() {
     key.Write(settings::kRegDisableDays, days.data(), settings::kDisableDaysBytes);
 }
 
-void WriteUpdateTime() {
-    ProgramKey key(ProgramKey::kWrite);
-    if (!key) return;
-    SYSTEMTIME now;
-    GetSystemTime(&now);
-    key.Write(settings::kRegUpdateTime, &now, settings::kUpdateTimeBytes);
-}
+void WriteUpdateTime() { WriteNow(settings::kRegUpdateTime); }
+
+void WriteUpdateRefusal() { WriteNow(settings::kRegUpdateRefused); }
 
 }  // namespace vorn

@@ -63,10 +63,33 @@ bool IsDisabledWeekday(const std::array<std::uint8_t, 4>& days, unsigned weekday
     return any && (weekday == days[0] || weekday == days[1] || weekday == days[2]);
 }
 
-bool IsScheduledCheckDue(const CalendarDay& lastUpdate, const CalendarDay& today, unsigned weekday,
-                         const std::array<std::uint8_t, 4>& disabledDays) {
-    if (lastUpdate.year == today.year && lastUpdate.month == today.month && lastUpdate.day == today.day) return false;
+namespace {
+
+bool SameDay(const CalendarDay& a, const CalendarDay& b) {
+    return a.year == b.year && a.month == b.month && a.day == b.day;
+}
+
+}  // namespace
+
+bool IsScheduledCheckDue(const CalendarDay& lastUpdate, const CalendarDay& lastRefusal, const CalendarDay& today,
+                         unsigned weekday, const std::array<std::uint8_t, 4>& disabledDays) {
+    if (SameDay(lastUpdate, today) || SameDay(lastRefusal, today)) return false;
     return !IsDisabledWeekday(disabledDays, weekday);
+}
+
+std::u16string_view UpdateMenuAnswerText(UpdateCheckOutcome outcome) {
+    switch (outcome) {
+    case UpdateCheckOutcome::kSameRelease:
+    case UpdateCheckOutcome::kNoRelease:
+        return u"已经是最新版本，无需进行更新。";
+    case UpdateCheckOutcome::kBusy:
+        return u"另一个更新正在进行，请等它完成。";
+    case UpdateCheckOutcome::kNewer:
+    case UpdateCheckOutcome::kNotDue:
+    case UpdateCheckOutcome::kFailed:
+        break;
+    }
+    return u"检查更新失败，请稍后再试。";
 }
 
 }  // namespace vorn

@@ -50,9 +50,23 @@ struct CalendarDay {
     unsigned year = 0, month = 0, day = 0;
 };
 
-// The scheduled check runs unless an update was installed on this (UTC) day or today is
-// a disabled weekday.
-bool IsScheduledCheckDue(const CalendarDay& lastUpdate, const CalendarDay& today, unsigned weekday,
-                         const std::array<std::uint8_t, 4>& disabledDays);
+// The scheduled check runs unless an update was installed or refused on this (UTC) day, or
+// today is a disabled weekday. A refused download (its digest, host or signature, or a
+// swap that failed) would otherwise be fetched in full at every start of the launcher.
+bool IsScheduledCheckDue(const CalendarDay& lastUpdate, const CalendarDay& lastRefusal, const CalendarDay& today,
+                         unsigned weekday, const std::array<std::uint8_t, 4>& disabledDays);
+
+// What a check found.
+enum class UpdateCheckOutcome {
+    kNewer,        // the configuration names another release
+    kSameRelease,  // it names this one
+    kNoRelease,    // it names none (no key): the service has nothing newer
+    kBusy,         // another update is running now
+    kNotDue,       // the scheduled check does not run today
+    kFailed,       // no configuration, or this program's own file could not be read
+};
+
+// What the "更新" menu says when it does not update.
+std::u16string_view UpdateMenuAnswerText(UpdateCheckOutcome outcome);
 
 }  // namespace vorn

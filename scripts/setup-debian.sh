@@ -8,7 +8,7 @@ packages=(
   wine wine64 wine64-tools
   xvfb x11-utils xdotool imagemagick
   fonts-wqy-microhei locales liblnk-utils curl
-  libcapstone-dev libssl-dev
+  libcapstone-dev libssl-dev osslsigncode openssl
 )
 missing=()
 for p in "${packages[@]}"; do

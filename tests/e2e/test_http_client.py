@@ -111,15 +111,38 @@ class HttpClientTests(harness.WineTestCase):
         self.assertEqual(self.service.requests(), [])
         self.assertFalse(os.path.exists(self.target("n.exe")))
         self.assertTrue(self.get("service-file", self.service.url("/NewZelqa7.exe"), self.target("n.exe"))["ok"])
-        # Every hop of a redirect is judged as the first address was: one to a foreign
+        # Every hop of a redirect is judged as a download's first address: one to a foreign
         # host (here an address that reaches this same service) is never followed.
         self.service.set_fault("/moved.exe", "redirect", to=foreign.replace("127.0.0.2", "127.1"))
         self.service.clear_requests()
         self.assertFalse(self.get("service-file", self.service.url("/moved.exe"), self.target("m.exe"))["ok"])
         self.assertEqual([r.path for r in self.service.requests()], ["/moved.exe"])
         self.assertFalse(os.path.exists(self.target("m.exe")))
+        # Nor by a configuration fetch, whose first address (compiled in) is not judged.
+        self.service.clear_requests()
+        self.assertFalse(self.get("file", self.service.url("/moved.exe"), self.target("c.htm"))["ok"])
+        self.assertEqual([r.path for r in self.service.requests()], ["/moved.exe"])
         self.service.set_fault("/moved.exe", "redirect", to=self.service.url("/NewZelqa7.exe"))
         self.assertTrue(self.get("service-file", self.service.url("/moved.exe"), self.target("m.exe"))["ok"])
+
+    def test_the_update_menu_says_what_the_check_found(self):
+        with open(TOOL, "rb") as f:
+            tool = f.read()
+        up_to_date, failed = "已经是最新版本，无需进行更新。", "检查更新失败，请稍后再试。"
+        with mock.patch.dict(os.environ, {"VORN_TEST_SERVICE_PORT": str(self.service.port)}):
+            # A configuration that names no release means nothing newer is published.
+            self.service.set_update_config(tool, self.service.url("/files/x.exe"), key="")
+            self.assertEqual(self.get("check", "free"), {"update": 0, "text": up_to_date})
+            self.service.set_update_config(tool, self.service.url("/files/x.exe"), version="3.0.0.1")
+            self.assertEqual(self.get("check", "free"), {"update": 0, "text": up_to_date})
+            self.service.set_fault("/update/ConfigZelqa7.htm", "404")
+            self.assertEqual(self.get("check", "free"), {"update": 0, "text": failed})
+            # While another update runs nothing is fetched, and the menu says why.
+            self.service.clear_requests()
+            busy = self.get("check", "busy")
+            self.assertEqual(busy["update"], 0)
+            self.assertNotIn(busy["text"], (up_to_date, failed))
+            self.assertEqual(self.service.requests(), [])
 
     def test_progress_is_reported_once_per_new_percentage_and_ends_at_100(self):
         body = bytes(range(256)) * 1024  # 256 KB, arriving in pieces of 512 bytes

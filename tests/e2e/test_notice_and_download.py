@@ -8,7 +8,7 @@ import shutil
 import subprocess
 from unittest import mock
 
-from tests.e2e import harness
+from tests.e2e import harness, signing
 from tools.standin import StandInService
 from tools.standin.formats import notice_line
 
@@ -19,8 +19,19 @@ CONTENT = ("本周六 10:00 至 12:00 停服维护，届时无法登录游戏，
            "更多内容请见官网公告。")
 
 
+INSTALLER_FOLDER = "C:\\ProgramData\\Vorn\\GameLogin\\Downloads"
+
+
 def windows_path(path):
     return "Z:" + path.replace("/", "\\")
+
+
+def remove_started_installer(path):
+    """An installer that was started keeps its file while it runs (it goes at the next
+    system start); the next download must not find it."""
+    started = harness.prefix_path(*path[3:].split("\\"))
+    if os.path.exists(started):
+        os.remove(started)
 
 
 class DialogsCase(harness.WineTestCase):
@@ -227,28 +238,33 @@ class GameDownloadTests(DialogsCase):
         self.assertEqual(out["positions"][-1], 100)
         self.assertEqual(out["positions"], sorted(out["positions"]))
         self.assertTrue(out["okEnabled"] and not out["cancelEnabled"] and out["openAfterKeys"])
-        self.assertTrue(out["tempPath"].endswith("\\Tessaly.exe"))
-        # The installer ran from the temporary folder, without arguments.
-        self.assertEqual(out["installerRun"].split("\n")[:2], ["1", '"%s"' % out["tempPath"]])
+        # The installer ran, without arguments, from the data folder (only administrators
+        # write there), not from the player's temporary folder.
+        self.assertEqual(out["installerPath"], INSTALLER_FOLDER + "\\Tessaly.exe")
+        self.assertEqual(out["installerRun"].split("\n")[:2], ["1", '"%s"' % out["installerPath"]])
         self.assertFalse(out["configFileExists"])
         self.assertEqual(self.paths(), [self.CONFIG, self.INSTALLER])
 
-        # Each failure: the title says so, OK closes, and no installer is run or left in
-        # the temporary folder; an installer that trickles in fails within the progress
-        # window (shortened here), and a redirect abroad is not followed.
+        # Each failure: the title says so, no installer is run or left behind; an installer
+        # that trickles in fails within the progress window (shortened here), and no
+        # redirect abroad is followed, neither the configuration's nor the installer's.
+        # Without a configuration only Cancel closes; after a failed download, OK.
         foreign = "http://127.1:%d%s" % (self.service.port, self.INSTALLER)  # reaches this service
         installer = self.service.url(self.INSTALLER)
-        started = harness.prefix_path(*out["tempPath"][3:].split("\\"))
-        os.remove(started)  # the installer that ran keeps its file
-        for name, launcher, upd_addr, fault, requested in [
-                ("no configuration", "Tessaly", "", (self.CONFIG, "404", {}), [self.CONFIG]),
-                ("no address", "Tessaly", None, None, [self.CONFIG]),
-                ("foreign host", "Tessaly", foreign, None, [self.CONFIG]),
-                ("name with a path", "..\\Tessaly", installer, None, []),
+        remove_started_installer(out["installerPath"])
+        elsewhere = "http://127.1:%d/update/ConfigElsewhere.htm" % self.service.port
+        no_download, failed_download = (2, False, True), (1, True, False)
+        for name, launcher, upd_addr, fault, requested, buttons in [
+                ("no configuration", "Tessaly", "", (self.CONFIG, "404", {}), [self.CONFIG], no_download),
+                ("configuration redirected abroad", "Tessaly", installer, (self.CONFIG, "redirect", {"to": elsewhere}),
+                 [self.CONFIG], no_download),
+                ("no address", "Tessaly", None, None, [self.CONFIG], failed_download),
+                ("foreign host", "Tessaly", foreign, None, [self.CONFIG], failed_download),
+                ("name with a path", "..\\Tessaly", installer, None, [], no_download),
                 ("trickling installer", "Tessaly", installer, (self.INSTALLER, "trickle", {"every": 0.3}),
-                 [self.CONFIG, self.INSTALLER]),
+                 [self.CONFIG, self.INSTALLER], failed_download),
                 ("redirect abroad", "Tessaly", installer, (self.INSTALLER, "redirect", {"to": foreign}),
-                 [self.CONFIG, self.INSTALLER])]:
+                 [self.CONFIG, self.INSTALLER], failed_download)]:
             with self.subTest(name), mock.patch.dict(os.environ, {"VORN_TEST_PROGRESS_WINDOW_MS": "2000"}):
                 self.configure(upd_addr)
                 if fault:
@@ -257,11 +273,40 @@ class GameDownloadTests(DialogsCase):
                 self.service.clear_faults()
                 self.assertEqual(out["titles"][-1], "下载失败")
                 self.assertNotIn("下载完成", out["titles"])
-                self.assertEqual((out["result"], out["okEnabled"], out["cancelEnabled"]), (1, True, False))
+                self.assertEqual((out["result"], out["okEnabled"], out["cancelEnabled"]), buttons)
                 self.assertIsNone(out["installerRun"])
                 self.assertFalse(out["configFileExists"])
-                self.assertFalse(out["tempExists"])
+                self.assertFalse(out["installerExists"])
                 self.assertEqual(self.paths(), requested)
+
+    def test_a_signed_launcher_starts_only_its_publishers_installer(self):
+        certs = signing.Certificates(self.scratch)
+        # The launcher running the dialog is signed, as a release is.
+        certs.sign(TOOL, self.tool, certs.publisher)
+        self.configure(self.service.url(self.INSTALLER))
+        with open(MARKER, "rb") as f:
+            unsigned = f.read()
+        for name, installer, title in [
+                ("unsigned", unsigned, "下载失败：安装程序没有数字签名"),
+                ("another publisher", certs.signed_bytes(MARKER, certs.other), "下载失败：安装程序不是本登录器的发布者签名的"),
+                ("the publisher's name with another key", certs.signed_bytes(MARKER, certs.forger),
+                 "下载失败：安装程序不是本登录器的发布者签名的"),
+                ("altered after signing", signing.altered(certs.signed_bytes(MARKER, certs.publisher)),
+                 "下载失败：安装程序的数字签名无效"),
+                ("the publisher's renewed certificate", certs.signed_bytes(MARKER, certs.renewed), "下载完成")]:
+            with self.subTest(name):
+                self.service.put_file(self.INSTALLER, installer)
+                [out] = self.drive("download", "Tessaly")
+                self.assertEqual(out["titles"], ["游戏下载中...", title])
+                self.assertEqual(self.paths(), [self.CONFIG, self.INSTALLER])
+                if title == "下载完成":
+                    self.assertEqual(out["installerRun"].split("\n")[0], "1")
+                    remove_started_installer(out["installerPath"])
+                else:
+                    # Refused: deleted, never started; OK acknowledges it.
+                    self.assertEqual((out["result"], out["okEnabled"], out["cancelEnabled"]), (1, True, False))
+                    self.assertIsNone(out["installerRun"])
+                    self.assertFalse(out["installerExists"])
 
     def test_cancel_or_close_in_the_middle_stops_and_leaves_no_partial_installer(self):
         # Eight seconds for the whole transfer: longer than the dialog waits for its worker,
@@ -275,6 +320,6 @@ class GameDownloadTests(DialogsCase):
                 self.assertEqual(out["result"], 2)
                 self.assertEqual(out["titles"], ["游戏下载中..."])
                 self.assertLess(out["positions"][-1], 100)
-                self.assertFalse(out["tempExists"])
+                self.assertFalse(out["installerExists"])
                 self.assertIsNone(out["installerRun"])
                 self.assertTrue(out["ownerEnabled"])

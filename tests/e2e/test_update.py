@@ -8,7 +8,7 @@ import threading
 import time
 from unittest import mock
 
-from tests.e2e import harness
+from tests.e2e import harness, signing
 from tests.e2e.test_install import click_box_button, run_with_steps
 from tools.standin import StandInService, exe_version
 
@@ -17,10 +17,14 @@ RELEASE_PATH = "/files/NewRelease.exe"
 LOGIN_PAGE = "/act/wd/main/index/277"
 
 
+def release_path(version):
+    return os.path.join(harness.BUILD, "tests", "win", "online", f"Zelqa7-{version}.exe")
+
+
 def release_bytes(version):
     """The program stamped with another release number by the build: a real executable
     whose version resource names that release."""
-    path = os.path.join(harness.BUILD, "tests", "win", "online", f"Zelqa7-{version}.exe")
+    path = release_path(version)
     with open(path, "rb") as f:
         data = f.read()
     assert exe_version(data) == version, path
@@ -91,6 +95,45 @@ class UpdateTests(harness.WineTestCase):
         self.assertFalse(os.path.exists(self.beside("NewZelqa7.exe")))
         self.assertIsNone(harness.registry_value(REG_KEY, "UpdTime"))
 
+    def test_a_signed_launcher_installs_only_its_publishers_releases(self):
+        certs = signing.Certificates(self.scratch)
+        # The installed launcher is signed, as a release is: this build signed by its publisher.
+        certs.sign(harness.EXE, self.installed, certs.publisher)
+        self.current = self.installed_bytes()
+        source = release_path("3.0.0.2")
+        refused = [
+            ("unsigned", release_bytes("3.0.0.2")),
+            ("another publisher", certs.signed_bytes(source, certs.other)),
+            ("the publisher's name with another key", certs.signed_bytes(source, certs.forger)),
+            ("altered after signing", signing.altered(certs.signed_bytes(source, certs.publisher))),
+        ]
+        for name, release in refused:
+            with self.subTest(name):
+                self.service.clear_requests()
+                # Published with its own key: only the signature can tell it is not the
+                # publisher's.
+                self.service.set_update_config(release, self.service.url(RELEASE_PATH), serve_exe_at=RELEASE_PATH)
+                outcome = {}
+                runner = threading.Thread(target=lambda: outcome.setdefault("result", self.run_update()))
+                runner.start()
+                click_box_button("确定", timeout=90)  # the player is told why nothing changed
+                runner.join(120)
+                self.assert_untouched(outcome["result"])
+                # The forced update fetched it at once, a refusal earlier today
+                # notwithstanding, and the refusal is kept for the scheduled check.
+                self.assertIn(RELEASE_PATH, [r.path for r in self.service.requests()])
+                self.assertIsNotNone(harness.registry_value(REG_KEY, "UpdRefused"))
+        # A release signed with the publisher's renewed certificate (same name and key)
+        # goes in, and is the one started.
+        release = certs.signed_bytes(release_path("3.0.1.10"), certs.renewed)
+        self.service.set_update_config(release, self.service.url(RELEASE_PATH), serve_exe_at=RELEASE_PATH)
+        self.service.clear_requests()
+        result = self.run_update()
+        self.assertEqual(result.code, 0, result.output)
+        self.assertEqual(self.installed_bytes(), release)
+        self.assertIsNotNone(harness.registry_value(REG_KEY, "UpdTime"))
+        self.service.wait_for_requests(path="/active.htm", count=1, timeout=30)
+
     def test_a_damaged_download_or_a_missing_key_replaces_nothing(self):
         release = release_bytes("3.0.1.10")
         self.service.set_update_config(release, self.service.url(RELEASE_PATH))
@@ -119,6 +162,8 @@ class UpdateTests(harness.WineTestCase):
         self.service.set_update_config(self.release, foreign, serve_exe_at=RELEASE_PATH)
         self.assert_untouched(self.run_update())
         self.assertNotIn(RELEASE_PATH, [r.path for r in self.service.requests()])
+        # A refusal, not a lost line: the scheduled check waits for tomorrow.
+        self.assertIsNotNone(harness.registry_value(REG_KEY, "UpdRefused"))
 
     def test_a_stalled_redirected_or_oversized_update_replaces_nothing(self):
         # A release that trickles in fails within the progress window (shortened to three
@@ -271,12 +316,28 @@ class ScheduledCheckTests(UpdateTests):
         self.run_shortcut()
         self.assertEqual(self.config_requests(), [])
 
-    def test_other_days_check_and_update(self):
+    def test_other_days_check_and_update_and_a_refused_release_waits_a_day(self):
+        import datetime
+        import struct
         today = self.weekday()
         set_binary("DisableDays", bytes([(today + 1) % 7, (today + 2) % 7, (today + 3) % 7, 0]))
-        self.service.set_update_config(self.release, self.service.url(RELEASE_PATH), serve_exe_at=RELEASE_PATH)
+        # A release refused (here its digest is not the one published) is fetched once a
+        # day, not at every start.
+        self.service.set_update_config(self.release, self.service.url(RELEASE_PATH))
+        self.service.put_file(RELEASE_PATH, self.release[:-1] + b"!")
+        self.run_shortcut()
         self.run_shortcut()
         self.assertEqual(len(self.config_requests()), 1)
+        self.assertEqual([r.path for r in self.service.requests()].count(RELEASE_PATH), 1)
+        self.assertEqual(self.installed_bytes(), self.current)
+        self.assertIsNone(harness.registry_value(REG_KEY, "UpdTime"))
+        # The next day it is tried again.
+        yesterday = today_utc() - datetime.timedelta(days=1)
+        set_binary("UpdRefused", struct.pack("<8H", yesterday.year, yesterday.month, (today + 6) % 7, yesterday.day,
+                                             0, 0, 0, 0))
+        self.service.put_file(RELEASE_PATH, self.release)
+        self.run_shortcut()
+        self.assertEqual(len(self.config_requests()), 2)
         self.assertEqual(self.installed_bytes(), self.release)
 
     def test_without_a_key_no_check_and_the_same_release_is_not_downloaded(self):
@@ -302,3 +363,4 @@ class ScheduledCheckTests(UpdateTests):
     test_escape_cancels_the_download = None
     test_a_swap_interrupted_at_each_step_leaves_a_startable_launcher = None
     test_a_second_updater_leaves_the_running_one_alone = None
+    test_a_signed_launcher_installs_only_its_publishers_releases = None

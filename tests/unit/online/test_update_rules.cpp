@@ -56,7 +56,7 @@ TEST(DisableDays, DrawnFromTheRuntimeGenerator) {
     }
 }
 
-TEST(Schedule, DisabledDaysAndTodaysUpdateSkipTheCheck) {
+TEST(Schedule, DisabledDaysAndTodaysUpdateOrRefusalSkipTheCheck) {
     const std::array<std::uint8_t, 4> days{1, 6, 0, 0};
     EXPECT_TRUE(IsDisabledWeekday(days, 1));
     EXPECT_TRUE(IsDisabledWeekday(days, 6));
@@ -65,8 +65,24 @@ TEST(Schedule, DisabledDaysAndTodaysUpdateSkipTheCheck) {
     EXPECT_FALSE(IsDisabledWeekday({0, 0, 0, 0}, 0));  // nothing stored: no disabled day
 
     const CalendarDay today{2026, 12, 8};
-    EXPECT_TRUE(IsScheduledCheckDue({2026, 12, 7}, today, 2, days));
-    EXPECT_FALSE(IsScheduledCheckDue({2026, 12, 8}, today, 2, days));  // updated today
-    EXPECT_FALSE(IsScheduledCheckDue({0, 0, 0}, today, 1, days));      // a disabled weekday
-    EXPECT_TRUE(IsScheduledCheckDue({0, 0, 0}, today, 1, {0, 0, 0, 0}));
+    const CalendarDay never{0, 0, 0};
+    EXPECT_TRUE(IsScheduledCheckDue({2026, 12, 7}, never, today, 2, days));
+    EXPECT_FALSE(IsScheduledCheckDue({2026, 12, 8}, never, today, 2, days));  // updated today
+    EXPECT_FALSE(IsScheduledCheckDue(never, never, today, 1, days));          // a disabled weekday
+    EXPECT_TRUE(IsScheduledCheckDue(never, never, today, 1, {0, 0, 0, 0}));
+    // A download refused today is not fetched again until tomorrow (UTC), this month's or
+    // last year's same day notwithstanding.
+    EXPECT_FALSE(IsScheduledCheckDue(never, {2026, 12, 8}, today, 2, days));
+    EXPECT_TRUE(IsScheduledCheckDue(never, {2026, 11, 8}, today, 2, days));
+    EXPECT_TRUE(IsScheduledCheckDue(never, {2025, 12, 8}, today, 2, days));
+}
+
+TEST(Schedule, TheMenuSaysUpToDateForNoReleaseAndNamesARunningUpdate) {
+    const std::u16string_view upToDate = u"已经是最新版本，无需进行更新。";
+    EXPECT_EQ(UpdateMenuAnswerText(UpdateCheckOutcome::kSameRelease), upToDate);
+    EXPECT_EQ(UpdateMenuAnswerText(UpdateCheckOutcome::kNoRelease), upToDate);
+    EXPECT_EQ(UpdateMenuAnswerText(UpdateCheckOutcome::kFailed), u"检查更新失败，请稍后再试。");
+    const std::u16string_view busy = UpdateMenuAnswerText(UpdateCheckOutcome::kBusy);
+    EXPECT_NE(busy, upToDate);
+    EXPECT_NE(busy, UpdateMenuAnswerText(UpdateCheckOutcome::kFailed));
 }

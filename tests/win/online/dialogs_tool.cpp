@@ -244,19 +244,20 @@ void CALLBACK SampleDownload(HWND, UINT, UINT_PTR, DWORD) {
         w.closeSent = true;
         PostMessageW(d->m_btnClose.m_hWnd, BM_CLICK, 0, 0);
     }
-    if (!w.finished && IsWindowEnabled(d->m_btnOK.m_hWnd)) {
+    // The title changes once, when the download has finished (or could not start).
+    if (!w.finished && title != L"游戏下载中...") {
         w.finished = true;
-        w.okEnabled = true;
+        w.okEnabled = IsWindowEnabled(d->m_btnOK.m_hWnd) != FALSE;
         w.cancelEnabled = IsWindowEnabled(d->m_btnCancel.m_hWnd) != FALSE;
     }
     if (!w.finished || w.cancelSent || w.closeSent) return;
-    // Finished: Escape on the focused button, then OK.
+    // Finished: Escape on the focused button, then whichever button is enabled.
     ++w.afterFinish;
     if (w.afterFinish == 2) {
         PostKey(d->m_btnOK.m_hWnd, VK_ESCAPE);
     } else if (w.afterFinish == 6) {
         w.openAfterKeys = IsWindowVisible(d->m_hWnd) != FALSE;
-        PostMessageW(d->m_btnOK.m_hWnd, BM_CLICK, 0, 0);
+        PostMessageW((w.okEnabled ? d->m_btnOK : d->m_btnCancel).m_hWnd, BM_CLICK, 0, 0);
     }
 }
 
@@ -293,7 +294,7 @@ void RunDownload(OwnerWindow& owner, const std::wstring& name, int argc, wchar_t
     const INT_PTR result = dialog.DoModal();
     KillTimer(nullptr, timer);
     g_watch.dialog = nullptr;
-    const std::wstring temp = dialog.m_szTempPath;
+    const std::wstring temp = dialog.m_szInstallerPath;
     const std::wstring marker = temp + L".ran";
     // The installer records its start beside itself (the test serves a marker program).
     const DWORD start = GetTickCount();
@@ -307,7 +308,7 @@ void RunDownload(OwnerWindow& owner, const std::wstring& name, int argc, wchar_t
     positions += "]";
     std::printf(
         "{\"result\": %d, \"titles\": %s, \"labels\": %s, \"positions\": %s, \"okEnabled\": %s, "
-        "\"cancelEnabled\": %s, \"openAfterKeys\": %s, \"configUrl\": %s, \"tempPath\": %s, \"tempExists\": %s, "
+        "\"cancelEnabled\": %s, \"openAfterKeys\": %s, \"configUrl\": %s, \"installerPath\": %s, \"installerExists\": %s, "
         "\"configFileExists\": %s, \"installerRun\": %s, \"ownerEnabled\": %s}\n",
         static_cast<int>(result), JsonList(g_watch.titles).c_str(), JsonList(g_watch.labels).c_str(),
         positions.c_str(), Bool(g_watch.okEnabled), Bool(g_watch.cancelEnabled), Bool(g_watch.openAfterKeys),

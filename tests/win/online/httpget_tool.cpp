@@ -2,8 +2,10 @@
 // control the stand-in service and read what it received:
 //   vorn_httpget ping URL | file URL PATH [MAXBYTES] | service-file URL PATH | text URL |
 //                progress URL PATH | cancel URL PATH MS |
-//                dialog MS URL1 PATH1 URL2 PATH2
-// Prints one JSON object. "dialog" runs the update progress dialog twice in this process,
+//                dialog MS URL1 PATH1 URL2 PATH2 | check (free|busy)
+// Prints one JSON object. "check" runs the forced update check as the "更新" menu does
+// (busy: while another thread holds the update lock, as a running update does) and prints
+// what the menu would say. "dialog" runs the update progress dialog twice in this process,
 // the first run cancelled after MS milliseconds (0: not cancelled), and prints both results
 // and how long each run kept the dialog object.
 #include <windows.h>
@@ -14,8 +16,12 @@
 #include <string>
 #include <vector>
 
+#include "common/FileReplace.h"
+#include "common/RunMode.h"
+#include "common/WideText.h"
 #include "online/HttpClient.h"
 #include "online/ProgressDialog.h"
+#include "online/UpdateCheck.h"
 
 namespace {
 
@@ -119,9 +125,42 @@ int RunDialogTwice(UINT cancelAfterMs, wchar_t** pairs) {
     return 0;
 }
 
+int RunMenuCheck(bool busy) {
+    HANDLE holding = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    struct Events {
+        HANDLE holding, release;
+    } events{holding, release};
+    HANDLE holder = nullptr;
+    if (busy) {
+        holder = CreateThread(nullptr, 0, [](void* p) -> DWORD {
+            auto* e = static_cast<Events*>(p);
+            vorn::MachineLock lock(vorn::kUpdateLockName, 0);
+            SetEvent(e->holding);
+            WaitForSingleObject(e->release, INFINITE);
+            return 0;
+        }, &events, 0, nullptr);
+        WaitForSingleObject(holding, 10000);
+    }
+    wchar_t address[512] = {};
+    vorn::UpdateCheckOutcome outcome = vorn::UpdateCheckOutcome::kNewer;
+    const int update = vorn::CheckForUpdate(true, vorn::MODE_INSTALLED, address, nullptr, &outcome);
+    SetEvent(release);
+    if (holder != nullptr) {
+        WaitForSingleObject(holder, 10000);
+        CloseHandle(holder);
+    }
+    CloseHandle(holding);
+    CloseHandle(release);
+    const std::wstring text = vorn::ToWide(std::u16string(vorn::UpdateMenuAnswerText(outcome)));
+    std::printf("{\"update\": %d, \"text\": %s}\n", update, Json(text).c_str());
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc >= 3 && std::wstring(argv[1]) == L"check") return RunMenuCheck(std::wstring(argv[2]) == L"busy");
     if (argc >= 7 && std::wstring(argv[1]) == L"dialog") {
         return RunDialogTwice(static_cast<UINT>(_wtoi(argv[2])), argv + 3);
     }
