@@ -55,10 +55,12 @@ bool ClearedOrMissing(int result) { return result != 0 || IsMissing(GetLastError
 
 namespace {
 
-// An entry itself (a link as a link), opened so that it can be deleted through this handle.
+// An entry itself (a link as a link), opened so that it can be deleted through this handle;
+// a folder's handle also lists it.
 KernelHandle OpenEntry(const std::wstring& path, DWORD share) {
-    return KernelHandle(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, share, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    constexpr DWORD kAccess = DELETE | FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE;
+    return KernelHandle(CreateFileW(path.c_str(), kAccess, share, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
 // An entry is held without delete sharing while it is judged and emptied: nobody can rename
@@ -83,37 +85,55 @@ DWORD DeleteThrough(HANDLE entry, DWORD attributes) {
     return SetFileInformationByHandle(entry, FileDispositionInfo, &dispose, sizeof dispose) ? 0 : GetLastError();
 }
 
+// The names in the folder held open, read through that handle (a listing by path would
+// open the folder again, which its pin forbids); false, with the error, when it fails.
+bool NamesIn(HANDLE folder, std::vector<std::wstring>& names) {
+    std::vector<LONGLONG> buffer(8 * 1024);  // 64 KiB, aligned for the entries
+    FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
+    for (;;) {
+        if (!GetFileInformationByHandleEx(folder, kind, buffer.data(), static_cast<DWORD>(buffer.size() * sizeof(LONGLONG)))) {
+            return GetLastError() == ERROR_NO_MORE_FILES;
+        }
+        kind = FileIdBothDirectoryInfo;
+        const BYTE* at = reinterpret_cast<const BYTE*>(buffer.data());
+        for (;;) {
+            const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(at);
+            std::wstring name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
+            if (name != L"." && name != L"..") names.push_back(std::move(name));
+            if (entry->NextEntryOffset == 0) break;
+            at += entry->NextEntryOffset;
+        }
+    }
+}
+
 // Empties and deletes the real folder `folder`, held open as `held`; the last error of what
 // stayed, or 0.
 DWORD DeleteHeldFolder(const std::wstring& folder, HANDLE held, DWORD attributes) {
     const std::wstring prefix = folder + L'\\';
-    if (prefix.size() + 1 >= MAX_PATH) return ERROR_FILENAME_EXCED_RANGE;
     DWORD pending = 0;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((prefix + L'*').c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name(found.cFileName);
-            if (name == L"." || name == L"..") continue;
-            const std::wstring child = prefix + name;
-            // What the entry is, read on the entry opened, not from the listing: it may have
-            // been replaced in between. Held pinned: a folder is emptied only while nobody
-            // can swap it.
-            KernelHandle entry = OpenEntry(child, kPinShare);
-            const DWORD childAttributes = entry ? AttributesOf(entry.get()) : INVALID_FILE_ATTRIBUTES;
-            if (childAttributes == INVALID_FILE_ATTRIBUTES) {
-                if (!IsMissing(GetLastError())) pending = GetLastError();
-                continue;
-            }
-            if (FolderEntryActionFor(childAttributes) == FolderEntryAction::Descend) {
-                // What stayed below is the reason this folder stays too: report that, not
-                // "folder not empty".
-                if (const DWORD error = DeleteHeldFolder(child, entry.get(), childAttributes)) pending = error;
-                continue;
-            }
-            if (const DWORD error = DeleteThrough(entry.get(), childAttributes)) pending = error;
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
+    std::vector<std::wstring> names;
+    if (!NamesIn(held, names)) pending = GetLastError();
+    for (const std::wstring& name : names) {
+        const std::wstring child = prefix + name;
+        if (child.size() >= MAX_PATH) {
+            pending = ERROR_FILENAME_EXCED_RANGE;
+            continue;
+        }
+        // What the entry is, read on the entry opened, not from the listing: it may have
+        // been replaced in between. Held pinned: a folder is emptied only while nobody can
+        // swap it, and the names below it are looked up in it.
+        KernelHandle entry = OpenEntry(child, kPinShare);
+        const DWORD childAttributes = entry ? AttributesOf(entry.get()) : INVALID_FILE_ATTRIBUTES;
+        if (childAttributes == INVALID_FILE_ATTRIBUTES) {
+            if (!IsMissing(GetLastError())) pending = GetLastError();
+            continue;
+        }
+        // What stayed below a folder is the reason this one stays too: report that, not
+        // "folder not empty".
+        const DWORD error = FolderEntryActionFor(childAttributes) == FolderEntryAction::Descend
+                                ? DeleteHeldFolder(child, entry.get(), childAttributes)
+                                : DeleteThrough(entry.get(), childAttributes);
+        if (error != 0) pending = error;
     }
     const DWORD error = DeleteThrough(held, attributes);
     return pending != 0 ? pending : error;
