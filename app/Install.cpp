@@ -1,6 +1,7 @@
 #include "app/Install.h"
 
 #include <objbase.h>
+#include <sddl.h>
 
 #include <cstring>
 #include <optional>
@@ -26,6 +27,8 @@ namespace vorn {
 namespace {
 constexpr wchar_t kSessionManagerKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 constexpr wchar_t kPendingRenamesValue[] = L"PendingFileRenameOperations";
+// The uninstall batch: the system and administrators only, nothing inherited.
+constexpr wchar_t kBatchRights[] = L"D:P(A;;FA;;;SY)(A;;FA;;;BA)";
 }  // namespace
 
 bool CreateDataFolder() { return SecureDataFolder(true); }
@@ -179,23 +182,34 @@ std::optional<std::string> BatchPath(const std::wstring& path) {
     return AnsiText(shortPath);
 }
 
-// A new folder under the system's own temporary folder, made with rights that let only
-// administrators and the system write: the batch runs elevated and cmd reads it again line
-// by line, so nobody else may change it, nor put a program beside it.
-std::wstring NewBatchFolder() {
+// A new batch file in the system's own temporary folder, with rights that let only the
+// system and administrators at it: the batch runs elevated and cmd reads it again line by
+// line, so nobody else may change it. Its path, or nothing.
+std::wstring NewBatchFile(KernelHandle& file) {
     wchar_t windows[MAX_PATH] = {};
     const UINT length = GetSystemWindowsDirectoryW(windows, MAX_PATH);
     if (length == 0 || length >= MAX_PATH - 32) return {};
     const std::wstring base = std::wstring(windows, length) + L"\\Temp\\VornDel";
+    PSECURITY_DESCRIPTOR rights = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kBatchRights, SDDL_REVISION_1, &rights, nullptr)) return {};
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, rights, FALSE};
+    std::wstring made;
     ULONGLONG seed = GetTickCount64() * 2654435761u + GetCurrentProcessId();
-    for (int attempt = 0; attempt < 16; ++attempt, seed = seed * 6364136223846793005u + 1442695040888963407u) {
+    for (int attempt = 0; attempt < 16 && made.empty(); ++attempt) {
+        seed = seed * 6364136223846793005u + 1442695040888963407u;
         wchar_t suffix[20];
-        wsprintfW(suffix, L"%08X", static_cast<unsigned>(seed >> 32));
-        const std::wstring folder = base + suffix;
-        if (CreateNewProtectedFolder(folder)) return folder;
-        if (GetLastError() != ERROR_ALREADY_EXISTS) return {};
+        wsprintfW(suffix, L"%08X.bat", static_cast<unsigned>(seed >> 32));
+        const std::wstring path = base + suffix;
+        // A new file only: one of that name made by someone else is not written into.
+        file.Attach(CreateFileW(path.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) {
+            made = path;
+        } else if (GetLastError() != ERROR_FILE_EXISTS) {
+            break;
+        }
     }
-    return {};
+    LocalFree(rights);
+    return made;
 }
 
 // Whatever the batch cannot delete (a launcher still running the executable when it gives
@@ -227,27 +241,22 @@ BOOL WriteSelfDeleteBatch() {
     const std::wstring cmd = systemFolder + L"\\cmd.exe";
     const std::wstring ping = systemFolder + L"\\PING.EXE";
 
-    const std::wstring batchFolder = NewBatchFolder();
-    if (batchFolder.empty()) return FALSE;
-    const std::wstring batch = batchFolder + L"\\DelSelf.bat";
-    DeleteAtRestart({batch, batchFolder});
+    KernelHandle file;
+    const std::wstring batch = NewBatchFile(file);
+    if (batch.empty()) return FALSE;
+    DeleteAtRestart({batch});
 
-    const auto pingText = BatchPath(ping), exeText = BatchPath(exe), batchText = BatchPath(batch),
-               batchFolderText = BatchPath(batchFolder);
+    const auto pingText = BatchPath(ping), exeText = BatchPath(exe), batchText = BatchPath(batch);
     const auto folderText = longForm ? BatchPath(folder) : std::optional<std::string>("");
-    if (!pingText || !exeText || !batchText || !batchFolderText || !folderText) return FALSE;
-    const auto text = SelfDeleteBatchText(*pingText, *exeText, *folderText, *batchText, *batchFolderText, tries);
-    if (!text) return FALSE;
-
-    KernelHandle file(CreateFileW(batch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return FALSE;
+    const auto text = pingText && exeText && batchText && folderText
+                          ? SelfDeleteBatchText(*pingText, *exeText, *folderText, *batchText, tries)
+                          : std::nullopt;
     DWORD written = 0;
-    const bool saved = WriteFile(file.get(), text->data(), static_cast<DWORD>(text->size()), &written, nullptr) &&
+    const bool saved = text && WriteFile(file.get(), text->data(), static_cast<DWORD>(text->size()), &written, nullptr) &&
                        written == text->size() && FlushFileBuffers(file.get());
     file.Close();
     if (!saved) {
         DeleteFileW(batch.c_str());
-        RemoveDirectoryW(batchFolder.c_str());
         return FALSE;
     }
 

@@ -21,8 +21,7 @@ std::optional<std::string> BatchLiteral(std::string_view path) {
 }
 
 std::optional<std::string> SelfDeleteBatchText(std::string_view ping, std::string_view target,
-                                               std::string_view folder, std::string_view batchPath,
-                                               std::string_view batchFolder, int tries) {
+                                               std::string_view folder, std::string_view batchPath, int tries) {
     const auto pinger = BatchLiteral(ping);
     const auto exe = BatchLiteral(target);
     const auto self = BatchLiteral(batchPath);
@@ -48,14 +47,7 @@ std::optional<std::string> SelfDeleteBatchText(std::string_view ping, std::strin
         text += "rd " + *dir + "\r\n";
     }
     text += ":done\r\n";
-    // One line, read whole before it runs: once the batch is gone no later line is read.
-    if (batchFolder.empty()) {
-        text += "del " + *self + "\r\n";
-    } else {
-        const auto own = BatchLiteral(batchFolder);
-        if (!own) return std::nullopt;
-        text += "del " + *self + " & rd " + *own + "\r\n";
-    }
+    text += "del " + *self + "\r\n";
     return text;
 }
 

@@ -21,11 +21,10 @@ std::optional<std::string> BatchLiteral(std::string_view path);
 // keep it looping for ever), pausing with the system's own ping program named by its full
 // path (`ping`: cmd would look a bare "ping" up in its current folder and the search path
 // first); once `target` has gone and `folder` is not empty, it empties and removes that
-// folder; at the end it deletes itself (`batchPath`) and, when given, removes the folder
-// made for it (`batchFolder`, then empty). Nothing when a name cannot be written literally.
+// folder; at the end it deletes itself (`batchPath`). Nothing when a name cannot be written
+// literally.
 std::optional<std::string> SelfDeleteBatchText(std::string_view ping, std::string_view target,
-                                               std::string_view folder, std::string_view batchPath,
-                                               std::string_view batchFolder, int tries);
+                                               std::string_view folder, std::string_view batchPath, int tries);
 
 // The system's list of renames and deletes left for the next restart (pairs of strings,
 // each ending in a zero, the list in a second zero; a delete's second string is empty,

@@ -29,9 +29,6 @@ bool MoveIntoPlace(const std::wstring& from, const std::wstring& to, const char*
 // the administrators, those rights, and the files directly inside made the administrators'
 // too). True when the folder exists afterwards and is safe to use.
 bool CreateProtectedFolder(const std::wstring& path);
-// Creates a folder that did not exist, with those rights; false (ERROR_ALREADY_EXISTS) when
-// something of that name is there already.
-bool CreateNewProtectedFolder(const std::wstring& path);
 // As CreateProtectedFolder, without creating a missing folder (true then: nothing to use).
 bool SecureFolder(const std::wstring& path, bool create);
 // The owner this process gives what it creates ("S-1-5-32-544", the administrators, when

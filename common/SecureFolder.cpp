@@ -290,11 +290,4 @@ bool SecureFolder(const std::wstring& path, bool create) {
 
 bool CreateProtectedFolder(const std::wstring& path) { return SecureFolder(path, true); }
 
-bool CreateNewProtectedFolder(const std::wstring& path) {
-    Descriptor rights(kProtectedFolderRights);
-    if (rights.get() == nullptr) return false;
-    SECURITY_ATTRIBUTES attributes{sizeof attributes, rights.get(), FALSE};
-    return CreateDirectoryW(path.c_str(), &attributes) != FALSE;
-}
-
 }  // namespace vorn

@@ -15,8 +15,8 @@ BM_CLICK = 0x00F5
 MARKER_CHILD = os.path.join(harness.BUILD, "tests", "win", "vorn_marker_child.exe")
 
 
-def batch_folders():
-    """The folders the batch is written into, under the system's own temporary folder."""
+def batches():
+    """The uninstall batches, written into the system's own temporary folder."""
     return glob.glob(harness.prefix_path("windows", "temp", "VornDel*"))
 
 
@@ -99,12 +99,12 @@ class UninstallTests(harness.WineTestCase):
             time.sleep(0.5)
         self.assertFalse(os.path.exists(installed))
         self.assertTrue(os.path.exists(harness.prefix_path(*harness.DATA_FOLDER, "Statistic.ini")))
-        # The batch paused between its tries, deleted itself and its folder, and ran none of
-        # the planted programs.
+        # The batch paused between its tries, deleted itself, and ran none of the planted
+        # programs.
         deadline = time.monotonic() + 30
-        while batch_folders() and time.monotonic() < deadline:
+        while batches() and time.monotonic() < deadline:
             time.sleep(0.5)
-        self.assertEqual(batch_folders(), [])
+        self.assertEqual(batches(), [])
         self.assertEqual([m for m in markers if os.path.exists(m)], [])
 
     def test_the_long_form_removes_a_folder_that_held_only_the_executable(self):
@@ -165,8 +165,8 @@ class SelfDeleteBatchTests(UninstallTests):
         shutil.copy(harness.EXE, exe)
         self.uninstall(exe)
         self.assertTrue(self.wait_until(lambda: not os.path.exists(folder)), "the folder stayed")
-        # The batch and its folder are gone, and nothing was left in the temporary folder.
-        self.assertTrue(self.wait_until(lambda: not batch_folders()))
+        # The batch is gone, and nothing was left in the player's temporary folder.
+        self.assertTrue(self.wait_until(lambda: not batches()))
         self.assertEqual(temp_files("Del*"), [])
 
     def test_the_batch_gives_up_while_a_process_still_runs_the_executable(self):
@@ -184,15 +184,15 @@ class SelfDeleteBatchTests(UninstallTests):
         runner.join(120)
         self.assertEqual(outcome["r"].code, 0, outcome["r"].output)
         # The executable stays in place, so the other process goes on as it was; the batch
-        # tried three times and ended (deleting itself and its folder), and the executable is
-        # left to the next restart.
-        if not self.wait_until(lambda: not batch_folders()):
+        # tried three times and ended (deleting itself), and the executable is left to the
+        # next restart.
+        if not self.wait_until(lambda: not batches()):
             # What the batch says, for the one who reads the failure.
-            batches = {path: open(path, "rb").read() for path in glob.glob(os.path.join(batch_folders()[0], "*"))}
+            texts = {path: open(path, "rb").read() for path in batches()}
             running = subprocess.run(["ps", "-eo", "pid,stat,etime,args"], stdout=subprocess.PIPE, check=False)
             runners = [line for line in running.stdout.decode("utf-8", "replace").splitlines()
                        if "cmd" in line or "ping" in line.lower()]
-            self.fail(f"the batch still runs: {batches}; its processes: {runners}")
+            self.fail(f"the batch still runs: {texts}; its processes: {runners}")
         self.assertTrue(os.path.exists(installed))
         self.assertEqual(temp_files("Del*"), [])
         pending = harness.registry_value(SESSION_MANAGER, "PendingFileRenameOperations") or ""

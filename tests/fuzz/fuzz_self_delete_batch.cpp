@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string folder = withFolder ? BatchFolderOf(exe) : "";
 
     const std::string ping = "C:\\windows\\system32\\PING.EXE";
-    const auto text = SelfDeleteBatchText(ping, exe, folder, batch, "", tries);
+    const auto text = SelfDeleteBatchText(ping, exe, folder, batch, tries);
     const bool quotable = !exe.empty() && !batch.empty() &&
                           std::none_of(all.begin(), all.end(), [](char c) {
                               return c == '"' || static_cast<unsigned char>(c) < 0x20;

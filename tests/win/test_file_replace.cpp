@@ -92,8 +92,4 @@ TEST(ProtectedFolder, RightsLetOnlyAdministratorsAndTheSystemWriteAndEveryoneRea
         EXPECT_FALSE(CreateProtectedFolder(link));
         EXPECT_FALSE(SecureFolder(link, false));
     }
-    // A folder made anew only when nothing of the name was there.
-    EXPECT_TRUE(CreateNewProtectedFolder(temp / L"Fresh"));
-    EXPECT_FALSE(CreateNewProtectedFolder(temp / L"Fresh"));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
 }

@@ -8,9 +8,8 @@ namespace {
 constexpr char kPing[] = "C:\\windows\\system32\\PING.EXE";
 }
 
-TEST(SelfDeleteBatch, ShortFormTriesABoundedNumberOfTimesThenDeletesItselfAndItsFolder) {
-    const auto text = SelfDeleteBatchText(kPing, "C:\\Games\\Zelqa7.exe", "", "C:\\windows\\Temp\\VornDel1\\DelSelf.bat",
-                                          "C:\\windows\\Temp\\VornDel1", 60);
+TEST(SelfDeleteBatch, ShortFormTriesABoundedNumberOfTimesThenDeletesItself) {
+    const auto text = SelfDeleteBatchText(kPing, "C:\\Games\\Zelqa7.exe", "", "C:\\windows\\Temp\\VornDel1.bat", 60);
     ASSERT_TRUE(text);
     EXPECT_EQ(*text,
               "@echo off\r\n"
@@ -25,13 +24,13 @@ TEST(SelfDeleteBatch, ShortFormTriesABoundedNumberOfTimesThenDeletesItselfAndIts
               "goto done\r\n"
               ":deleted\r\n"
               ":done\r\n"
-              "del \"C:\\windows\\Temp\\VornDel1\\DelSelf.bat\" & rd \"C:\\windows\\Temp\\VornDel1\"\r\n");
+              "del \"C:\\windows\\Temp\\VornDel1.bat\"\r\n");
 }
 
 TEST(SelfDeleteBatch, LongFormWritesEveryPathLiterallyAndRemovesTheFolderOnlyOnceTheExecutableHasGone) {
     // cmd expands "%" even inside quotes; "!", "&" and "^" are literal there.
     const std::string exe = "D:\\Games 100%PATH%!&^\\Zelqa7.exe";
-    const auto text = SelfDeleteBatchText(kPing, exe, BatchFolderOf(exe), "x.bat", "", 3);
+    const auto text = SelfDeleteBatchText(kPing, exe, BatchFolderOf(exe), "x.bat", 3);
     ASSERT_TRUE(text);
     const std::string literalExe = "\"D:\\Games 100%%PATH%%!&^\\Zelqa7.exe\"";
     const std::string literalFolder = "\"D:\\Games 100%%PATH%%!&^\"";
@@ -50,16 +49,15 @@ TEST(SelfDeleteBatch, LongFormWritesEveryPathLiterallyAndRemovesTheFolderOnlyOnc
 }
 
 TEST(SelfDeleteBatch, NamesCmdCannotTakeLiterallyAreRefused) {
-    EXPECT_FALSE(SelfDeleteBatchText(kPing, "C:\\a\"b.exe", "", "t.bat", "", 5));
-    EXPECT_FALSE(SelfDeleteBatchText(kPing, "C:\\a.exe\r\ndel C:\\x", "", "t.bat", "", 5));
-    EXPECT_FALSE(SelfDeleteBatchText(kPing, "C:\\a.exe", std::string("C:\\a\0b", 6), "t.bat", "", 5));
-    EXPECT_FALSE(SelfDeleteBatchText(kPing, "C:\\a.exe", "", "t.bat", "C:\\t\"", 5));
-    EXPECT_FALSE(SelfDeleteBatchText(kPing, "", "", "t.bat", "", 5));
-    EXPECT_FALSE(SelfDeleteBatchText(kPing, "C:\\a.exe", "", "t.bat", "", 0));  // an unbounded loop
+    EXPECT_FALSE(SelfDeleteBatchText(kPing, "C:\\a\"b.exe", "", "t.bat", 5));
+    EXPECT_FALSE(SelfDeleteBatchText(kPing, "C:\\a.exe\r\ndel C:\\x", "", "t.bat", 5));
+    EXPECT_FALSE(SelfDeleteBatchText(kPing, "C:\\a.exe", std::string("C:\\a\0b", 6), "t.bat", 5));
+    EXPECT_FALSE(SelfDeleteBatchText(kPing, "", "", "t.bat", 5));
+    EXPECT_FALSE(SelfDeleteBatchText(kPing, "C:\\a.exe", "", "t.bat", 0));  // an unbounded loop
     // Without the system's ping by its full path there is no pause to write.
-    EXPECT_FALSE(SelfDeleteBatchText("", "C:\\a.exe", "", "t.bat", "", 5));
+    EXPECT_FALSE(SelfDeleteBatchText("", "C:\\a.exe", "", "t.bat", 5));
     // No length limit of its own: the names are the system's paths.
-    EXPECT_TRUE(SelfDeleteBatchText(kPing, std::string(700, 'b'), std::string(700, 'c'), "t.bat", "", 1));
+    EXPECT_TRUE(SelfDeleteBatchText(kPing, std::string(700, 'b'), std::string(700, 'c'), "t.bat", 1));
 }
 
 TEST(SelfDeleteBatch, AReinstallTakesBackOnlyItsOwnDeletesAtRestart) {
