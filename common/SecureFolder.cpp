@@ -237,9 +237,10 @@ bool TakeOverFilesIn(const std::wstring& folder, const std::string& elevatedOwne
             continue;  // a folder inside is secured when (and if) the program uses it
         }
         const std::wstring path = prefix + found.cFileName;
-        // Held with delete sharing: its name may have to be removed through a second handle.
+        // Only rights and attributes are asked for, which no sharing mode of another
+        // process's handle can refuse (a launcher writing its counters holds the file then).
         constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-        KernelHandle entry = OpenEntry(path, READ_CONTROL | DELETE | FILE_READ_ATTRIBUTES, kShareAll);
+        KernelHandle entry = OpenEntry(path, READ_CONTROL | FILE_READ_ATTRIBUTES, kShareAll);
         BY_HANDLE_FILE_INFORMATION info{};
         FolderFacts facts;
         if (!entry || !GetFileInformationByHandle(entry.get(), &info) || !ReadFacts(entry.get(), facts)) {
@@ -247,7 +248,8 @@ bool TakeOverFilesIn(const std::wstring& folder, const std::string& elevatedOwne
             continue;
         }
         if (facts.isReparsePoint || info.nNumberOfLinks > 1) {
-            all = DeleteThrough(entry.get()) && all;
+            KernelHandle doomed = OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES, kShareAll);
+            all = doomed && SameObject(entry.get(), doomed.get()) && DeleteThrough(doomed.get()) && all;
             continue;
         }
         facts.isDirectory = true;  // judged by the folder rule's owner and rights alone

@@ -14,7 +14,9 @@ namespace vorn {
 namespace {
 
 constexpr wchar_t kGateName[] = L"VornZelqa7LauncherStart";
-constexpr DWORD kGateLockWaitMs = 2000;
+// Held only for a read and a write; the caller may be a window's thread, which must not
+// stall behind a holder that never lets go.
+constexpr DWORD kGateLockWaitMs = 200;
 // The system and administrators only: what a standard user can open, they could reset.
 constexpr wchar_t kGateRights[] = L"D:P(A;;GA;;;SY)(A;;GA;;;BA)";
 
