@@ -201,6 +201,11 @@ class SelfDeleteBatchTests(UninstallTests):
         holder.join(60)
         self.assertFalse(holder.is_alive())
         self.assertTrue(os.path.exists(harness.prefix_path(*harness.DATA_FOLDER, "Statistic.ini")))
+        # Installed again before the restart: the new executable is not deleted with it.
+        self.install()
+        pending = harness.registry_value(SESSION_MANAGER, "PendingFileRenameOperations") or ""
+        self.assertNotIn("GameLogin\\Zelqa7.exe", pending)
+        self.assertIn("VornDel", pending)  # the batch's own entry stays
 
     # The scenarios of the base class are not repeated here.
     test_yes_removes_the_program_and_the_batch_deletes_the_executable = None
