@@ -46,9 +46,9 @@ DWORD WINAPI PingThread(void* parameter) {
     wchar_t address[512];
     lstrcpynW(address, params->address, 512);
     // From here on the caller's block and address may go away.
-    SetEvent(app->m_hPingStarted);
+    SetEvent(app->m_hPingStarted.get());
     PingUrl(address);
-    SetEvent(app->m_hPingDone);
+    SetEvent(app->m_hPingDone.get());
     return 0;
 }
 
@@ -75,18 +75,17 @@ unsigned IncrementCounter(int kind) {
 
 BOOL PingCounterUrl(const wchar_t* address) {
     CWayfront3App* app = GetWayfrontApp();
-    if (app == nullptr || app->m_hPingStarted == nullptr || address == nullptr) return FALSE;
+    if (app == nullptr || !app->m_hPingStarted || address == nullptr) return FALSE;
     PingParameters params{address, app};
     HANDLE thread = CreateThread(nullptr, 0, &PingThread, &params, 0, nullptr);
     if (thread == nullptr) {
         // Nobody will send it: let the runs that wait for the ping end instead of hanging.
-        SetEvent(app->m_hPingDone);
+        SetEvent(app->m_hPingDone.get());
         return FALSE;
     }
-    if (app->m_hPingThread != nullptr) CloseHandle(app->m_hPingThread);
-    app->m_hPingThread = thread;
-    WaitForSingleObject(app->m_hPingStarted, INFINITE);
-    ResetEvent(app->m_hPingStarted);
+    app->m_hPingThread.Attach(thread);
+    WaitForSingleObject(app->m_hPingStarted.get(), INFINITE);
+    ResetEvent(app->m_hPingStarted.get());
     return TRUE;
 }
 

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <string>
 
+#include "common/KernelHandle.h"
 #include "common/ModulePath.h"
 #include "common/PathRules.h"
 
@@ -36,6 +37,29 @@ HMODULE LoadSystemDbgHelp() {
     return LoadLibraryExW((std::wstring(system, length) + L"\\DbgHelp.dll").c_str(), nullptr,
                           LOAD_WITH_ALTERED_SEARCH_PATH);
 }
+
+// Rights for the dump, which holds the process's private memory (page contents, the
+// player's session): the system and administrators only, nothing inherited from a folder
+// everyone may read. Built on the stack: the heap may be what crashed.
+struct DumpRights {
+    SECURITY_DESCRIPTOR descriptor;
+    alignas(DWORD) BYTE acl[256];
+    BYTE system[SECURITY_MAX_SID_SIZE];
+    BYTE admins[SECURITY_MAX_SID_SIZE];
+
+    bool Build() {
+        DWORD systemSize = sizeof system, adminsSize = sizeof admins;
+        auto* list = reinterpret_cast<ACL*>(acl);
+        return CreateWellKnownSid(WinLocalSystemSid, nullptr, system, &systemSize) &&
+               CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, admins, &adminsSize) &&
+               InitializeAcl(list, sizeof acl, ACL_REVISION) &&
+               AddAccessAllowedAce(list, ACL_REVISION, FILE_ALL_ACCESS, system) &&
+               AddAccessAllowedAce(list, ACL_REVISION, FILE_ALL_ACCESS, admins) &&
+               InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+               SetSecurityDescriptorDacl(&descriptor, TRUE, list, FALSE) &&
+               SetSecurityDescriptorControl(&descriptor, SE_DACL_PROTECTED, SE_DACL_PROTECTED);
+    }
+};
 
 }  // namespace
 
@@ -69,10 +93,15 @@ LONG WINAPI CrashDumpFilter(EXCEPTION_POINTERS* pointers) {
     if (!dumpPath || dumpPath->size() >= MAX_PATH) return EXCEPTION_CONTINUE_SEARCH;
 
     const std::wstring path = ToWide(*dumpPath);
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        WriteCrashDump(file, pointers);
-        CloseHandle(file);
+    DumpRights rights;
+    if (rights.Build()) {
+        // A new file only, so that it takes these rights: an older dump (or a link someone
+        // put at its name) goes first, and one that cannot go means no dump.
+        DeleteFileW(path.c_str());
+        SECURITY_ATTRIBUTES attributes{sizeof attributes, &rights.descriptor, FALSE};
+        KernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, &attributes, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                      nullptr));
+        if (file) WriteCrashDump(file.get(), pointers);
     }
     g_dumpWritten.store(true);
     return EXCEPTION_CONTINUE_SEARCH;  // the system's own error handling follows

@@ -20,11 +20,12 @@ std::optional<std::string> BatchLiteral(std::string_view path) {
     return quoted + "\"";
 }
 
-std::optional<std::string> SelfDeleteBatchText(std::string_view target, std::string_view folder,
-                                               std::string_view batchPath, int tries) {
+std::optional<std::string> SelfDeleteBatchText(std::string_view ping, std::string_view target,
+                                               std::string_view folder, std::string_view batchPath, int tries) {
+    const auto pinger = BatchLiteral(ping);
     const auto exe = BatchLiteral(target);
     const auto self = BatchLiteral(batchPath);
-    if (!exe || !self || tries < 1) return std::nullopt;
+    if (!pinger || !exe || !self || tries < 1) return std::nullopt;
     std::string text;
     // No echo of commands, and "!" taken as itself whatever the machine's default.
     text += "@echo off\r\n";
@@ -32,7 +33,7 @@ std::optional<std::string> SelfDeleteBatchText(std::string_view target, std::str
     text += "set tries=0\r\n";
     text += ":delexe\r\n";
     // Two echo requests to the loopback address: about a second between two tries.
-    text += "ping -n 2 127.0.0.1 >nul\r\n";
+    text += *pinger + " -n 2 127.0.0.1 >nul\r\n";
     text += "del /f " + *exe + "\r\n";
     text += "if not exist " + *exe + " goto deleted\r\n";
     text += "set /a tries+=1\r\n";
@@ -48,6 +49,45 @@ std::optional<std::string> SelfDeleteBatchText(std::string_view target, std::str
     text += ":done\r\n";
     text += "del " + *self + "\r\n";
     return text;
+}
+
+namespace {
+bool SameAsciiInsensitive(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char16_t x = a[i], y = b[i];
+        if (x >= u'a' && x <= u'z') x = static_cast<char16_t>(x - 0x20);
+        if (y >= u'a' && y <= u'z') y = static_cast<char16_t>(y - 0x20);
+        if (x != y) return false;
+    }
+    return true;
+}
+}  // namespace
+
+std::u16string WithoutPendingDeletes(std::u16string_view list, const std::vector<std::u16string>& paths) {
+    std::vector<std::u16string_view> strings;
+    for (size_t start = 0; start < list.size();) {
+        const size_t end = list.find(u'\0', start);
+        if (end == std::u16string_view::npos) break;  // an unterminated rest is not a string
+        strings.push_back(list.substr(start, end - start));
+        start = end + 1;
+    }
+    while (!strings.empty() && strings.back().empty() && strings.size() % 2 == 1) strings.pop_back();  // the list's end
+    std::u16string out;
+    for (size_t i = 0; i + 1 < strings.size(); i += 2) {
+        const std::u16string_view from = strings[i], to = strings[i + 1];
+        bool dropped = false;
+        if (to.empty() && from.substr(0, 4) == u"\\??\\") {
+            for (const std::u16string& path : paths) dropped = dropped || SameAsciiInsensitive(from.substr(4), path);
+        }
+        if (dropped) continue;
+        out.append(from);
+        out += u'\0';
+        out.append(to);
+        out += u'\0';
+    }
+    if (!out.empty()) out += u'\0';
+    return out;
 }
 
 }  // namespace vorn

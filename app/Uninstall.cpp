@@ -25,8 +25,8 @@ void Uninstall() {
                 L"Vorn - Mirelund已成功移除，部分文件将在程序退出\r\n或计算机重启后自行删除", nullptr);
     // The batch tries for a bounded time only, so it starts when this process is about
     // to end: after the player's answer and the report.
-    if (CWayfront3App* app = GetWayfrontApp(); app != nullptr && app->m_hPingDone != nullptr) {
-        WaitForSingleObject(app->m_hPingDone, kReportWaitMs);
+    if (CWayfront3App* app = GetWayfrontApp(); app != nullptr && app->m_hPingDone) {
+        WaitForSingleObject(app->m_hPingDone.get(), kReportWaitMs);
     }
     WriteSelfDeleteBatch();
 }

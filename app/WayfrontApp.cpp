@@ -94,19 +94,28 @@ BOOL CWayfront3App::InitInstance() {
     // nothing to show, so it ends before it starts GDI+, OLE or the browser control.
     if ((mode == vorn::MODE_NEWGM || mode == vorn::MODE_GMHALL) && !IsWindow(g_hLauncherWnd)) return FALSE;
 
-    m_hPingStarted = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    m_hPingDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    m_hPingStarted.Attach(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    m_hPingDone.Attach(CreateEventW(nullptr, TRUE, FALSE, nullptr));
 
     // The skinned boxes of the one-shot runs draw PNG pictures, which need GDI+: start it
     // before them.
     GdiplusStartupInput gdiplus{1, nullptr, FALSE, FALSE};
     GdiplusStartup(&m_gdiplusToken, &gdiplus, nullptr);
 
+    // Nothing is written, run or loaded in the data folder while anyone but administrators
+    // could change it (a standard user may have made it first, or made it a junction). A game
+    // process leaves that to its launcher, which checked before it started it.
+    if (mode != vorn::MODE_NEWGM && mode != vorn::MODE_GMHALL && !vorn::SecureDataFolder(false)) {
+        ShowMessage(0, vorn::build::kWindowTitle,
+                    L"数据文件夹的权限无法修复，登录器不能继续运行。\r\n请删除该文件夹后重新安装。", nullptr);
+        return FALSE;
+    }
+
     switch (mode) {
     case vorn::MODE_UNINSTALL:
         if (ShowMessage(4, vorn::build::kWindowTitle, L"确定要移除 VornMirelund登录器吗？", nullptr) == IDYES) {
             vorn::Uninstall();
-            WaitForSingleObject(m_hPingDone, INFINITE);
+            WaitForSingleObject(m_hPingDone.get(), INFINITE);
         }
         return FALSE;
     case vorn::MODE_UPDATE:
@@ -137,12 +146,12 @@ BOOL CWayfront3App::InitInstance() {
         }
         vorn::WriteDisableDays();
         vorn::CountRunAndPing(vorn::COUNTER_INSTALL);
-        WaitForSingleObject(m_hPingDone, INFINITE);
+        WaitForSingleObject(m_hPingDone.get(), INFINITE);
         return FALSE;
     case vorn::MODE_PARTNER:
         ShellExecuteW(nullptr, L"open", vorn::PartnerHome().c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
         vorn::CountRunAndPing(vorn::COUNTER_PARTNER);
-        WaitForSingleObject(m_hPingDone, INFINITE);
+        WaitForSingleObject(m_hPingDone.get(), INFINITE);
         return FALSE;
     case vorn::MODE_SHORTCUT:
     case vorn::MODE_INSTALLED:
@@ -223,19 +232,17 @@ bool CWayfront3App::FinishUpdate() {
 }
 
 int CWayfront3App::ExitInstance() {
-    if (m_hPingThread != nullptr) {
+    if (m_hPingThread) {
         // A ping that has finished is a thread on its way out: the process ends after it has
         // left (under Wine an exit that races a thread's own end can bring the process down
         // with a segmentation fault). One still waiting for the network is not waited for.
-        if (m_hPingDone != nullptr && WaitForSingleObject(m_hPingDone, 0) == WAIT_OBJECT_0) {
-            WaitForSingleObject(m_hPingThread, kPingThreadEndWaitMs);
+        if (m_hPingDone && WaitForSingleObject(m_hPingDone.get(), 0) == WAIT_OBJECT_0) {
+            WaitForSingleObject(m_hPingThread.get(), kPingThreadEndWaitMs);
         }
-        CloseHandle(m_hPingThread);
-        m_hPingThread = nullptr;
+        m_hPingThread.Close();
     }
-    if (m_hPingStarted != nullptr) CloseHandle(m_hPingStarted);
-    if (m_hPingDone != nullptr) CloseHandle(m_hPingDone);
-    m_hPingStarted = m_hPingDone = nullptr;
+    m_hPingStarted.Close();
+    m_hPingDone.Close();
     if (m_gdiplusToken != 0) GdiplusShutdown(m_gdiplusToken);
     m_gdiplusToken = 0;
     return CWinApp::ExitInstance();

@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "common/KernelHandle.h"
+
 #include "framework/WinApp.h"
 #include "online/ProgressDialog.h"
 
@@ -34,9 +36,9 @@ public:
     CPrgsDlg m_dlgUpdate;              // the update progress dialog
     ULONG_PTR m_gdiplusToken = 0;
     wchar_t m_szUpdAddr[512] = {};     // download address of the new executable
-    HANDLE m_hPingStarted = nullptr;   // set once a ping thread has copied its address
-    HANDLE m_hPingDone = nullptr;      // set when a ping's request has finished
-    HANDLE m_hPingThread = nullptr;    // the last ping's thread, waited for at the end
+    vorn::KernelHandle m_hPingStarted;  // set once a ping thread has copied its address
+    vorn::KernelHandle m_hPingDone;     // set when a ping's request has finished
+    vorn::KernelHandle m_hPingThread;   // the last ping's thread, waited for at the end
     std::wstring m_strPageTitle;       // title of the page the game window shows
     std::wstring m_strPageUrl;         // its current address
     wchar_t m_szUpdKey[64] = {};       // version key the configuration names

@@ -1,8 +1,5 @@
 #include "common/FileReplace.h"
 
-#include <sddl.h>
-#include <aclapi.h>
-
 #include <vector>
 
 #include "common/TestSeam.h"
@@ -11,27 +8,8 @@ namespace vorn {
 
 namespace {
 
-class Handle {
-public:
-    explicit Handle(HANDLE h) : h_(h) {}
-    ~Handle() { Close(); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    bool ok() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-    HANDLE get() const { return h_; }
-    bool Close() {
-        if (!ok()) return true;
-        const BOOL closed = CloseHandle(h_);
-        h_ = INVALID_HANDLE_VALUE;
-        return closed != FALSE;
-    }
-
-private:
-    HANDLE h_;
-};
-
 // The failed step's answer, after the partial copy has gone (the step's error kept).
-ReplaceStep Failed(ReplaceStep step, Handle& partial, const std::wstring& partialPath) {
+ReplaceStep Failed(ReplaceStep step, KernelHandle& partial, const std::wstring& partialPath) {
     const DWORD error = GetLastError();
     partial.Close();
     DeleteFileW(partialPath.c_str());
@@ -44,12 +22,12 @@ ReplaceStep Failed(ReplaceStep step, Handle& partial, const std::wstring& partia
 ReplaceStep CopyIntoPlace(const std::wstring& source, const std::wstring& target, const char* stepName) {
     const std::string step(stepName != nullptr ? stepName : "copy");
     const std::wstring partialPath = target + L".part";
-    Handle in(CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    KernelHandle in(CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                           nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     LARGE_INTEGER size{};
     if (!in.ok() || !GetFileSizeEx(in.get(), &size)) return ReplaceStep::kRead;
 
-    Handle out(CreateFileW(partialPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+    KernelHandle out(CreateFileW(partialPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                            nullptr));
     if (!out.ok()) return Failed(ReplaceStep::kWrite, out, partialPath);
     std::vector<char> block(64 * 1024);
@@ -92,48 +70,20 @@ bool MoveIntoPlace(const std::wstring& from, const std::wstring& to, const char*
     return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
-bool CreateProtectedFolder(const std::wstring& path) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kProtectedFolderRights, SDDL_REVISION_1, &descriptor,
-                                                              nullptr)) {
-        return false;
-    }
-    // Created with its rights, so that nobody else can put a file inside in between.
-    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
-    bool ok = false;
-    if (CreateDirectoryW(path.c_str(), &attributes)) {
-        // Setting the list again with the protection flag is what cuts the parent's
-        // inherited entries off for good.
-        BOOL present = FALSE, defaulted = FALSE;
-        PACL dacl = nullptr;
-        ok = GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) && present &&
-             SetNamedSecurityInfoW(const_cast<wchar_t*>(path.c_str()), SE_FILE_OBJECT,
-                                   DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                                   dacl, nullptr) == ERROR_SUCCESS;
-        if (!ok) RemoveDirectoryW(path.c_str());  // never leave it open to everyone
-    } else {
-        const DWORD existing = GetFileAttributesW(path.c_str());
-        ok = existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    }
-    LocalFree(descriptor);
-    return ok;
-}
-
 MachineLock::MachineLock(const wchar_t* name, DWORD waitMs) {
     // Every session of the machine shares the data folder, so the lock is machine-wide;
     // without the right to create a global name, the session's own is the best there is.
     for (const wchar_t* scope : {L"Global\\", L"Local\\"}) {
-        mutex_ = CreateMutexW(nullptr, FALSE, (std::wstring(scope) + name).c_str());
-        if (mutex_ != nullptr) break;
+        mutex_.Attach(CreateMutexW(nullptr, FALSE, (std::wstring(scope) + name).c_str()));
+        if (mutex_) break;
     }
-    if (mutex_ == nullptr) return;
-    const DWORD wait = WaitForSingleObject(mutex_, waitMs);
+    if (!mutex_) return;
+    const DWORD wait = WaitForSingleObject(mutex_.get(), waitMs);
     held_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
 }
 
 MachineLock::~MachineLock() {
-    if (held_) ReleaseMutex(mutex_);
-    if (mutex_ != nullptr) CloseHandle(mutex_);
+    if (held_) ReleaseMutex(mutex_.get());
 }
 
 }  // namespace vorn

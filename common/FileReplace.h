@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "common/KernelHandle.h"
+
 namespace vorn {
 
 // The step a file replacement stopped at; kDone when the new file is in place.
@@ -20,12 +22,20 @@ ReplaceStep CopyIntoPlace(const std::wstring& source, const std::wstring& target
 // `step` names it for the test seam.
 bool MoveIntoPlace(const std::wstring& from, const std::wstring& to, const char* step);
 
-// Creates a folder (an existing one is no error) whose rights let only administrators and
-// the system write, and everyone read and run what it holds. The rights are set only on a
-// folder this call creates, and they do not inherit the parent's. True when the folder
-// exists afterwards.
+// Makes `path` a folder that only administrators and the system may change, and everyone
+// read and run what it holds, before the program writes, runs or loads anything there:
+// created with those rights when missing; an existing one that is a redirection (junction,
+// symbolic link) is refused; one that someone else owns or may write is taken over (owner
+// the administrators, those rights, and the files directly inside made the administrators'
+// too). True when the folder exists afterwards and is safe to use.
 bool CreateProtectedFolder(const std::wstring& path);
-// Those rights as security descriptor text: protected (nothing inherited from the parent);
+// As CreateProtectedFolder, without creating a missing folder (true then: nothing to use).
+bool SecureFolder(const std::wstring& path, bool create);
+// The owner this process gives what it creates ("S-1-5-32-544", the administrators, when
+// elevated), and the owner of a kernel object or file held open; empty when unknown.
+std::string ElevatedOwnerSid();
+std::string KernelObjectOwnerSid(HANDLE object);
+// The folder rights as security descriptor text: protected (nothing inherited from the parent);
 // system and administrators full control, everyone read and run
 // (FILE_GENERIC_READ | FILE_GENERIC_EXECUTE); passed on to everything created inside.
 inline constexpr wchar_t kProtectedFolderRights[] = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;WD)";
@@ -42,7 +52,7 @@ public:
     bool held() const { return held_; }
 
 private:
-    HANDLE mutex_ = nullptr;
+    KernelHandle mutex_;
     bool held_ = false;
 };
 

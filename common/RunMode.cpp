@@ -56,8 +56,11 @@ RunModeChoice ChooseRunMode(const std::vector<std::u16string>& args,
             return choice;
         }
     }
-    const bool installed =
-        !dataFolderUpper.empty() && exePathUpper.find(dataFolderUpper) != std::u16string_view::npos;
+    // Inside the data folder means the folder's whole path from the start, then a separator:
+    // "D:\x\C:\ProgramData\..." or "...\GameLoginX\..." is somewhere else.
+    const bool installed = !dataFolderUpper.empty() && exePathUpper.size() > dataFolderUpper.size() + 1 &&
+                           exePathUpper.substr(0, dataFolderUpper.size()) == dataFolderUpper &&
+                           exePathUpper[dataFolderUpper.size()] == u'\\';
     choice.mode = installed ? MODE_INSTALLED : MODE_INSTALL;
     return choice;
 }

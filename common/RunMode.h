@@ -24,7 +24,8 @@ struct RunModeChoice {
 };
 
 // args is the whole argument vector (args[0] is the program). The executable's path and
-// the data folder are compared as given, so callers pass them upper-cased.
+// the data folder are compared as given, so callers pass them upper-cased; the executable
+// counts as installed when its path begins with the whole data folder and a "\".
 RunModeChoice ChooseRunMode(const std::vector<std::u16string>& args,
                             std::u16string_view exePathUpper,
                             std::u16string_view dataFolderUpper);

@@ -1,5 +1,7 @@
 #include "common/StartProcess.h"
 
+#include "common/KernelHandle.h"
+
 namespace vorn {
 
 BOOL StartProcess(const wchar_t* application, std::wstring commandLine, HANDLE* process) {
@@ -12,12 +14,9 @@ BOOL StartProcess(const wchar_t* application, std::wstring commandLine, HANDLE* 
                         nullptr, &startup, &info)) {
         return FALSE;
     }
-    CloseHandle(info.hThread);
-    if (process != nullptr) {
-        *process = info.hProcess;
-    } else {
-        CloseHandle(info.hProcess);
-    }
+    const KernelHandle thread(info.hThread);
+    KernelHandle owned(info.hProcess);
+    if (process != nullptr) *process = owned.Detach();  // the caller's to close from here on
     return TRUE;
 }
 

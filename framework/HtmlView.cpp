@@ -1,5 +1,7 @@
 #include "framework/HtmlView.h"
 
+#include <utility>
+
 namespace {
 DWORD VariantNumber(const VARIANT* value) {
     if (value == nullptr) return 0;
@@ -51,11 +53,14 @@ BOOL CHtmlView::PreTranslateMessage(MSG* msg) {
     return m_browser.TranslateAccelerator(msg);
 }
 
-void CHtmlView::OnBrowserBeforeNavigate2(IDispatch*, VARIANT* url, VARIANT* flags, VARIANT* target, VARIANT* postData,
-                                         VARIANT* headers, VARIANT_BOOL* cancel) {
+void CHtmlView::OnBrowserBeforeNavigate2(IDispatch* disp, VARIANT* url, VARIANT* flags, VARIANT* target,
+                                         VARIANT* postData, VARIANT* headers, VARIANT_BOOL* cancel) {
     BOOL stop = *cancel != VARIANT_FALSE;
+    // Kept across a nested navigation (a box the handler shows runs a message loop).
+    const bool outer = std::exchange(m_topLevelNavigation, m_browser.IsTopLevel(disp));
     OnBeforeNavigate2(BrowserVariantText(url), VariantNumber(flags), BrowserVariantText(target), postData,
                       BrowserVariantText(headers), &stop);
+    m_topLevelNavigation = outer;
     *cancel = stop ? VARIANT_TRUE : VARIANT_FALSE;
 }
 

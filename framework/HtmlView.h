@@ -23,6 +23,9 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
     // The control's events, for every navigation, frames included.
+    // During OnBeforeNavigate2: whether the navigation is the page's own, not one of its
+    // frames' (whose content may come from anywhere).
+    bool IsTopLevelNavigation() const { return m_topLevelNavigation; }
     virtual void OnBeforeNavigate2(const wchar_t* url, DWORD flags, const wchar_t* target, VARIANT* postData,
                                    const wchar_t* headers, BOOL* cancel);
     virtual void OnNavigateComplete2(const wchar_t* url);
@@ -43,4 +46,5 @@ private:
     HRESULT GetHostInfo(DOCHOSTUIINFO* info) final;
 
     CBrowserHost m_browser;
+    bool m_topLevelNavigation = false;
 };

@@ -6,6 +6,7 @@
 
 #include "common/ModulePath.h"
 #include "common/PathRules.h"
+#include "common/StartGate.h"
 #include "common/StartProcess.h"
 #include "common/WideText.h"
 #include "launcher/MainWindowRules.h"
@@ -27,8 +28,6 @@ const wchar_t* TabProgramOverride() {
 #endif
     return nullptr;
 }
-
-std::uint64_t Now() { return GetTickCount64(); }
 
 }  // namespace
 
@@ -79,7 +78,7 @@ void CWayfront3Dlg::OnAddAccountAnswer(WPARAM newTab) {
             StartTabProcess();
         }
     } else if (newTab == 0) {
-        if (m_newLauncherGate.Allow(Now())) StartNewLauncher();
+        if (vorn::PassLauncherStartGate()) StartNewLauncher();
     }
 }
 

@@ -14,4 +14,47 @@ FolderEntryAction FolderEntryActionFor(std::uint32_t attributes) {
     return (attributes & kDirectory) ? FolderEntryAction::Descend : FolderEntryAction::DeleteFile;
 }
 
+namespace {
+
+bool SameAsciiInsensitive(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char16_t x = a[i], y = b[i];
+        if (x >= u'a' && x <= u'z') x = static_cast<char16_t>(x - 0x20);
+        if (y >= u'a' && y <= u'z') y = static_cast<char16_t>(y - 0x20);
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// "C:" then names separated by single backslashes, one trailing backslash allowed.
+std::optional<std::vector<std::u16string_view>> PlainComponents(std::u16string_view path) {
+    if (path.size() >= 2 && path.back() == u'\\' && path[path.size() - 2] != u'\\') path.remove_suffix(1);
+    if (path.size() < 2 || path[1] != u':' || path.find(u'/') != std::u16string_view::npos) return std::nullopt;
+    std::vector<std::u16string_view> parts;
+    size_t start = 0;
+    for (;;) {
+        const size_t slash = path.find(u'\\', start);
+        const std::u16string_view part = path.substr(start, slash == std::u16string_view::npos ? slash : slash - start);
+        if (part.empty() || part == u"." || part == u"..") return std::nullopt;
+        parts.push_back(part);
+        if (slash == std::u16string_view::npos) break;
+        start = slash + 1;
+    }
+    return parts;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::u16string_view>> ComponentsInside(std::u16string_view path,
+                                                                 std::u16string_view folder) {
+    const auto inner = PlainComponents(path);
+    const auto outer = PlainComponents(folder);
+    if (!inner || !outer || inner->size() <= outer->size()) return std::nullopt;
+    for (size_t i = 0; i < outer->size(); ++i) {
+        if (!SameAsciiInsensitive((*inner)[i], (*outer)[i])) return std::nullopt;
+    }
+    return std::vector<std::u16string_view>(inner->begin() + static_cast<std::ptrdiff_t>(outer->size()), inner->end());
+}
+
 }  // namespace vorn

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/DeviceNames.h"
+#include "online/NoticeRules.h"
 
 namespace vorn {
 
@@ -247,9 +248,8 @@ EnterGameRequest ParseEnterGame(std::u16string_view url, std::u16string_view def
         page = argument.substr(bar + 1);
         argument = argument.substr(0, bar);
     }
-    if (!StartsWithIgnoringAsciiCase(page, u"http://") && !StartsWithIgnoringAsciiCase(page, u"https://")) {
-        page = defaultDownloadPage;
-    }
+    // The page goes to the shell as the notice link does: the same rule for the same risk.
+    if (!IsOpenableNoticeLink(page)) page = defaultDownloadPage;
     request.downloadPage = std::u16string(page);
     request.name = std::u16string(argument);
     std::erase(request.name, u'/');

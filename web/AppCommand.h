@@ -73,9 +73,10 @@ struct EnterGameRequest {
 // The argument is the address from position 16 on: name ["|" download page]. Every "/" is
 // removed from the name. A name comes from a web page and becomes a file name in the data
 // folder, so only letters, digits, "_" and "-" are accepted; anything else, and an empty
-// name, is not carried out; nor is a reserved device name ("con", "COM1", ...). Only a lower-case ASCII letter is raised to upper case. A
-// download page that is not an http or https address is replaced by the default, since
-// it is handed to the shell to open.
+// name, is not carried out; nor is a reserved device name ("con", "COM1", ...). Only a
+// lower-case ASCII letter is raised to upper case. A download page is handed to the shell
+// to open, so one that a notice link could not be (not an http or https address, or with a
+// blank, a quote or a control character) is replaced by the default.
 EnterGameRequest ParseEnterGame(std::u16string_view url, std::u16string_view defaultDownloadPage);
 
 bool IsAcceptableLauncherName(std::u16string_view name);

@@ -6,6 +6,7 @@
 
 #include "common/BuildSettings.h"
 #include "common/Locations.h"
+#include "common/StartGate.h"
 #include "skin/MessageBox.h"
 #include "web/AppCommand.h"
 #include "web/GameProcess.h"
@@ -23,16 +24,20 @@ void OpenPage(const std::wstring& page) {
 }
 }  // namespace
 
-BOOL RunEnterGame(const wchar_t* url) {
+BOOL RunEnterGame(const wchar_t* url, bool fromTopLevel) {
     const EnterGameRequest request = ParseEnterGame(U16View(url), U16View(PartnerHome().c_str()));
     if (!request.isCommand) return FALSE;
-    if (!request.carryOut) return TRUE;
+    if (!request.carryOut || !fromTopLevel) return TRUE;
     const std::wstring folder = DataFolderPath();
     const std::wstring path = folder + L"\\" + WideOf(request.name) + L".exe";
     if (folder.empty() || path.size() >= MAX_PATH) return TRUE;
     const GameProcess& process = GetGameProcess();
     if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        if (process.startProgram != nullptr) process.startProgram(path.c_str());
+        // Started elevated from the data folder: only from one nobody else can change, and
+        // no faster than the launchers' own "new launcher" (a page may ask in a loop).
+        if (process.startProgram != nullptr && SecureDataFolder(false) && PassLauncherStartGate()) {
+            process.startProgram(path.c_str());
+        }
         return TRUE;
     }
     const std::wstring page = WideOf(request.downloadPage);

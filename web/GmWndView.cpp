@@ -54,5 +54,5 @@ void CGmWndView::OnNavigateComplete2(const wchar_t* url) {
 }
 
 void CGmWndView::OnBeforeNavigate2(const wchar_t* url, DWORD, const wchar_t*, VARIANT*, const wchar_t*, BOOL* cancel) {
-    if (vorn::RunEnterGame(url)) *cancel = TRUE;
+    if (vorn::RunEnterGame(url, IsTopLevelNavigation())) *cancel = TRUE;
 }

@@ -65,9 +65,12 @@ BOOL CLoginDlg::PreTranslateMessage(MSG* msg) {
     return CDHtmDlgEx::PreTranslateMessage(msg);
 }
 
-void CLoginDlg::OnBeforeNavigate2(IDispatch*, VARIANT* url, VARIANT*, VARIANT*, VARIANT*, VARIANT*,
+void CLoginDlg::OnBeforeNavigate2(IDispatch* disp, VARIANT* url, VARIANT*, VARIANT*, VARIANT*, VARIANT*,
                                   VARIANT_BOOL* cancel) {
-    if (vorn::RunLoginCommand(BrowserVariantText(url), dynamic_cast<CDialog*>(m_pParentWnd))) *cancel = VARIANT_TRUE;
+    // A frame's command is cancelled but not obeyed (no background to act on): only the
+    // login page itself speaks for the platform.
+    CDialog* background = GetBrowserHost().IsTopLevel(disp) ? dynamic_cast<CDialog*>(m_pParentWnd) : nullptr;
+    if (vorn::RunLoginCommand(BrowserVariantText(url), background)) *cancel = VARIANT_TRUE;
 }
 
 void CLoginDlg::DragBackground(UINT ncMessage) {

@@ -20,7 +20,7 @@ class InstallTests(harness.WineTestCase):
         self.service = StandInService(port=harness.service_port()).start()
         self.addCleanup(self.service.stop)
         # The installed copy an install starts opens the launcher window.
-        harness.close_launchers_in_background(self)
+        self.closer = harness.close_launchers_in_background(self)
 
     def run_copy(self, *args, folder="My Downloads"):
         os.makedirs(os.path.join(self.scratch, folder), exist_ok=True)
@@ -77,20 +77,34 @@ class InstallTests(harness.WineTestCase):
         self.assertNotEqual(weekdays[0], weekdays[1])
 
     def test_installing_again_counts_on_and_replaces_the_shortcuts(self):
+        self.closer.stop()  # the first launcher stays open through the second install
         self.run_copy()
         self.service.wait_for_requests(path="/active.htm", count=1, timeout=30)
-        # A launcher still running its installed file keeps the next install from replacing
-        # it; the closer in the background ends this one.
-        self.assertTrue(wait_for_program_to_end(r"C:\ProgramData\Vorn\GameLogin\Zelqa7.exe"))
+        [launcher] = harness.launcher_main_windows()
         link = harness.prefix_path(*harness.DESKTOP, "VornMirelund登录器.lnk")
         os.remove(link)
+        # The same release again while its launcher runs (so its file cannot be replaced):
+        # the shortcuts come back and the running launcher comes up, no second one starts,
+        # and the install counts.
         self.run_copy(folder="Other")
+        self.assertTrue(os.path.exists(link))
+        self.assertEqual(len(self.requests_to("/install.htm")), 2)
+        self.assertEqual(self.requests_to("/install.htm")[-1].query, "tag=zelqa7&ver=3.0.0.1&count=2")
+        self.assertEqual([w["hwnd"] for w in harness.launcher_main_windows()], [launcher["hwnd"]])
+        self.assertEqual(len(self.requests_to("/active.htm")), 1)
+
+        # With no launcher running, an install starts the installed copy again.
+        self.assertTrue(harness.close_launchers())
+        self.assertTrue(wait_for_program_to_end(r"C:\ProgramData\Vorn\GameLogin\Zelqa7.exe"))
+        self.closer = harness.close_launchers_in_background(self)
+        os.remove(link)
+        self.run_copy(folder="Third")
         self.service.wait_for_requests(path="/active.htm", count=2, timeout=30)
         self.assertTrue(os.path.exists(link))
         counters = harness.read_ini(harness.prefix_path(*harness.DATA_FOLDER, "Statistic.ini"))
-        self.assertEqual(counters.get("Inst"), "2")
+        self.assertEqual(counters.get("Inst"), "3")
         self.assertEqual(counters.get("Game"), "2")
-        self.assertEqual(self.requests_to("/install.htm")[-1].query, "tag=zelqa7&ver=3.0.0.1&count=2")
+        self.assertEqual(self.requests_to("/install.htm")[-1].query, "tag=zelqa7&ver=3.0.0.1&count=3")
 
     def test_partner_start_counts_its_own_counter(self):
         self.run_copy("/KovoD")

@@ -4,6 +4,7 @@ playing each game process (it registers a title, makes a game window, announces 
 moves it into the launcher, and records what it receives)."""
 import codecs
 import datetime
+import glob
 import os
 import re
 import shutil
@@ -423,6 +424,30 @@ class LauncherTests(harness.WineTestCase):
         wait_until(lambda: not info(main)["visible"], what="hidden while the check hangs")
         harness.probe("post", main, WM_TRAY_CALLBACK, 1, WM_LBUTTONUP)
         wait_until(lambda: info(main)["visible"], what="restored while the check hangs")
+
+        # "清除缓存" deletes only inside the player's profile: with the user's own shell folder
+        # settings pointing the cache inside it and the application data outside, the first
+        # is emptied and the second keeps every file (and the box says not all was cleared).
+        [profile] = [p for p in glob.glob(harness.prefix_path("users", "*")) if not p.endswith("Public")]
+        inside = os.path.join(profile, "Inside Cache")
+        outside = harness.prefix_path("Foreign Data")
+        planted = [os.path.join(inside, "sub", "page.htm"),
+                   os.path.join(outside, "Macromedia", "Flash Player", "#SharedObjects", "x", "game.sol"),
+                   os.path.join(outside, "Macromedia", "Flash Player", "#SharedObjects", "keep.txt")]
+        for path in planted:
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            with open(path, "wb") as f:
+                f.write(b"x")
+        shell_folders = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders"
+        for name, folder in (("Cache", "C:\\users\\" + os.path.basename(profile) + "\\Inside Cache"),
+                             ("AppData", r"C:\Foreign Data")):
+            r = harness.run_windows("reg", "add", shell_folders, "/v", name, "/t", "REG_EXPAND_SZ", "/d", folder, "/f")
+            self.assertEqual(r.code, 0, r.output)
+        harness.probe("post", main, WM_TRAY_CALLBACK, 1, WM_RBUTTONUP)
+        choose_in_menu(*[VK_DOWN] * 3)
+        self.box_width(main)
+        self.assertFalse(os.path.exists(inside))
+        self.assertEqual([p for p in planted[1:] if not os.path.exists(p)], [])
 
         # "设置..." opens the settings dialog; the boss key ends it unsaved with the rest.
         harness.probe("clickitem", main, 1003)

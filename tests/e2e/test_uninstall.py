@@ -1,4 +1,5 @@
 """The uninstall run as the player answers it in the real skinned question."""
+import glob
 import os
 import shutil
 import subprocess
@@ -9,7 +10,25 @@ from tests.e2e import harness
 from tools.standin import StandInService
 
 REG_KEY = r"HKLM\Software\Vorn\GameLogin\Zelqa7"
+SESSION_MANAGER = r"HKLM\System\CurrentControlSet\Control\Session Manager"
 BM_CLICK = 0x00F5
+MARKER_CHILD = os.path.join(harness.BUILD, "tests", "win", "vorn_marker_child.exe")
+
+
+def batches():
+    """The uninstall batches, written into the system's own temporary folder."""
+    return glob.glob(harness.prefix_path("windows", "temp", "VornDel*"))
+
+
+def plant_pings(folder):
+    """A ping.bat, ping.com and ping.exe in `folder`, each leaving a "<its path>.ran" file
+    when run; answers the marker files to look for."""
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "ping.bat"), "wb") as f:
+        f.write(b'@echo ran> "%~f0.ran"\r\n')
+    for name in ("ping.com", "ping.exe"):
+        shutil.copy(MARKER_CHILD, os.path.join(folder, name))
+    return [os.path.join(folder, name + ".ran") for name in ("ping.bat", "ping.com", "ping.exe")]
 
 
 class UninstallTests(harness.WineTestCase):
@@ -46,15 +65,21 @@ class UninstallTests(harness.WineTestCase):
             time.sleep(0.2)
         self.fail(f"no message box with the buttons {buttons!r}")
 
-    def run_in_background(self, exe, *args):
+    def run_in_background(self, exe, *args, cwd=None):
         outcome = {}
-        runner = threading.Thread(target=lambda: outcome.setdefault("r", harness.run_windows(exe, *args, timeout=300)))
+        runner = threading.Thread(target=lambda: outcome.setdefault(
+            "r", harness.run_windows(exe, *args, timeout=300, cwd=cwd)))
         runner.start()
         return runner, outcome
 
     def test_yes_removes_the_program_and_the_batch_deletes_the_executable(self):
         installed = self.install()
-        runner, outcome = self.run_in_background(installed, "/uninst")
+        # A ping planted in the player's temporary folder and in the folder the uninstaller
+        # runs from: the elevated batch must run only the system's own.
+        [user_temp] = glob.glob(harness.prefix_path("users", "*", "Temp"))
+        here = os.path.join(self.scratch, "here")
+        markers = plant_pings(user_temp) + plant_pings(here)
+        runner, outcome = self.run_in_background(installed, "/uninst", cwd=here)
         self.answer_box(["是", "否"], "是")
         self.answer_box(["确定"], "确定")
         runner.join(120)
@@ -74,6 +99,13 @@ class UninstallTests(harness.WineTestCase):
             time.sleep(0.5)
         self.assertFalse(os.path.exists(installed))
         self.assertTrue(os.path.exists(harness.prefix_path(*harness.DATA_FOLDER, "Statistic.ini")))
+        # The batch paused between its tries, deleted itself, and ran none of the planted
+        # programs.
+        deadline = time.monotonic() + 30
+        while batches() and time.monotonic() < deadline:
+            time.sleep(0.5)
+        self.assertEqual(batches(), [])
+        self.assertEqual([m for m in markers if os.path.exists(m)], [])
 
     def test_the_long_form_removes_a_folder_that_held_only_the_executable(self):
         folder = os.path.join(self.scratch, "Solo Folder")
@@ -101,7 +133,6 @@ class UninstallTests(harness.WineTestCase):
 
 
 # --- The self-delete batch with hostile paths, and its bound (kept apart from the tests above).
-import glob  # noqa: E402
 
 from tests.e2e.test_install import click_box_button, first_box, run_with_steps  # noqa: E402
 
@@ -134,9 +165,9 @@ class SelfDeleteBatchTests(UninstallTests):
         shutil.copy(harness.EXE, exe)
         self.uninstall(exe)
         self.assertTrue(self.wait_until(lambda: not os.path.exists(folder)), "the folder stayed")
-        # The batch and the executable it deleted are gone; only the empty temporary file stays.
-        self.assertTrue(self.wait_until(lambda: not temp_files("Del*.tmp.bat")))
-        self.assertEqual(temp_files("Del*.tmp.exe"), [])
+        # The batch is gone, and nothing was left in the player's temporary folder.
+        self.assertTrue(self.wait_until(lambda: not batches()))
+        self.assertEqual(temp_files("Del*"), [])
 
     def test_the_batch_gives_up_while_a_process_still_runs_the_executable(self):
         installed = self.install()
@@ -152,23 +183,29 @@ class SelfDeleteBatchTests(UninstallTests):
         click_box_button("确定", skip=(held, question))
         runner.join(120)
         self.assertEqual(outcome["r"].code, 0, outcome["r"].output)
-        # The executable left the data folder at once; the batch tried three times and
-        # ended (deleting itself) while the other process still ran it.
-        self.assertFalse(os.path.exists(installed))
-        if not self.wait_until(lambda: not temp_files("Del*.tmp.bat")):
-            # What the batch says and what lies beside it, for the one who reads the failure.
-            batches = {path: open(path, "rb").read() for path in temp_files("Del*.tmp.bat")}
+        # The executable stays in place, so the other process goes on as it was; the batch
+        # tried three times and ended (deleting itself), and the executable is left to the
+        # next restart.
+        if not self.wait_until(lambda: not batches()):
+            # What the batch says, for the one who reads the failure.
+            texts = {path: open(path, "rb").read() for path in batches()}
             running = subprocess.run(["ps", "-eo", "pid,stat,etime,args"], stdout=subprocess.PIPE, check=False)
             runners = [line for line in running.stdout.decode("utf-8", "replace").splitlines()
-                       if "cmd" in line or "ping" in line]
-            self.fail(f"the batch still runs: {batches}; beside it: {temp_files('*')}; "
-                      f"its processes: {runners}")
-        parked = temp_files("Del*.tmp.exe")
-        self.assertEqual(len(parked), 1)
+                       if "cmd" in line or "ping" in line.lower()]
+            self.fail(f"the batch still runs: {texts}; its processes: {runners}")
+        self.assertTrue(os.path.exists(installed))
+        self.assertEqual(temp_files("Del*"), [])
+        pending = harness.registry_value(SESSION_MANAGER, "PendingFileRenameOperations") or ""
+        self.assertIn("\\??\\C:\\ProgramData\\Vorn\\GameLogin\\Zelqa7.exe", pending)
         click_box_button("否", skip=(question,))
         holder.join(60)
         self.assertFalse(holder.is_alive())
         self.assertTrue(os.path.exists(harness.prefix_path(*harness.DATA_FOLDER, "Statistic.ini")))
+        # Installed again before the restart: the new executable is not deleted with it.
+        self.install()
+        pending = harness.registry_value(SESSION_MANAGER, "PendingFileRenameOperations") or ""
+        self.assertNotIn("GameLogin\\Zelqa7.exe", pending)
+        self.assertIn("VornDel", pending)  # the batch's own entry stays
 
     # The scenarios of the base class are not repeated here.
     test_yes_removes_the_program_and_the_batch_deletes_the_executable = None

@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string exe = all.substr(0, exeSize), batch = all.substr(std::min(exeSize, all.size()));
     const std::string folder = withFolder ? BatchFolderOf(exe) : "";
 
-    const auto text = SelfDeleteBatchText(exe, folder, batch, tries);
+    const std::string ping = "C:\\windows\\system32\\PING.EXE";
+    const auto text = SelfDeleteBatchText(ping, exe, folder, batch, tries);
     const bool quotable = !exe.empty() && !batch.empty() &&
                           std::none_of(all.begin(), all.end(), [](char c) {
                               return c == '"' || static_cast<unsigned char>(c) < 0x20;
@@ -37,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             word += line[i];
             if (line[i] == '%') FUZZ_CHECK(line[++i] == '%');
         }
-        FUZZ_CHECK(word == exe || word == folder || word == batch);
+        FUZZ_CHECK(word == exe || word == folder || word == batch || word == ping);
     }
     FUZZ_CHECK(lines == (folder.empty() ? 13u : 15u) && text->ends_with("\r\n"));
     return 0;

@@ -2,6 +2,7 @@
 
 #include "app/Counters.h"
 #include "common/PathRules.h"
+#include "common/StartGate.h"
 #include "common/TextNumbers.h"
 
 using namespace vorn;
@@ -62,4 +63,14 @@ TEST(DumpPathFor, ReplacesTheLastExtension) {
 TEST(QuotedProgramPath, KeepsPathsWithSpacesWhole) {
     EXPECT_EQ(QuotedProgramPath(u"C:\\Program Files\\Vorn\\Zelqa7.exe"), u"\"C:\\Program Files\\Vorn\\Zelqa7.exe\"");
     EXPECT_EQ(QuotedProgramPath(u"C:\\x.exe"), u"\"C:\\x.exe\"");
+}
+
+TEST(StartGateAllows, OneStartAPeriodAndNothingOnATimeFromTheFuture) {
+    EXPECT_TRUE(StartGateAllows(5, 0, 1000));  // never started
+    EXPECT_FALSE(StartGateAllows(10999, 10000, 1000));
+    EXPECT_TRUE(StartGateAllows(11000, 10000, 1000));
+    EXPECT_FALSE(StartGateAllows(10000, 10000, 1000));
+    // A last start ahead of now (which only a fault writes) holds starts back; it does not
+    // wrap round into "long ago".
+    EXPECT_FALSE(StartGateAllows(10000, 20000, 1000));
 }

@@ -36,9 +36,13 @@ TEST(RunMode, SwitchesSelectTheirModesWhateverTheLetterCase) {
 TEST(RunMode, LocationDecidesWithoutASwitch) {
     EXPECT_EQ(Choose({}).mode, MODE_INSTALL);
     EXPECT_EQ(Choose({}, kInstalledExe).mode, MODE_INSTALLED);
-    // A sub-folder of the data folder still counts: the test is a substring test.
+    // A sub-folder of the data folder still counts; the data folder's path anywhere but at
+    // the start, or as the start of a longer name, does not.
     EXPECT_EQ(Choose({}, u"C:\\PROGRAMDATA\\VORN\\GAMELOGIN\\OLD\\ZELQA7.EXE").mode, MODE_INSTALLED);
-    EXPECT_EQ(Choose({}, u"D:\\COPY OF C:\\PROGRAMDATA\\VORN\\GAMELOGIN\\X.EXE").mode, MODE_INSTALLED);
+    EXPECT_EQ(Choose({}, u"D:\\COPY OF C:\\PROGRAMDATA\\VORN\\GAMELOGIN\\X.EXE").mode, MODE_INSTALL);
+    EXPECT_EQ(Choose({}, u"D:\\X\\C:\\PROGRAMDATA\\VORN\\GAMELOGIN\\ZELQA7.EXE").mode, MODE_INSTALL);
+    EXPECT_EQ(Choose({}, u"C:\\PROGRAMDATA\\VORN\\GAMELOGINX\\ZELQA7.EXE").mode, MODE_INSTALL);
+    EXPECT_EQ(Choose({}, u"C:\\PROGRAMDATA\\VORN\\GAMELOGIN\\").mode, MODE_INSTALL);
     EXPECT_EQ(Choose({}, u"C:\\PROGRAMDATA\\VORN\\GAMELOGI.EXE").mode, MODE_INSTALL);
     // An empty argument list (not even the program) behaves as no argument.
     EXPECT_EQ(ChooseRunMode({}, kInstalledExe, kDataFolder).mode, MODE_INSTALLED);

@@ -2,8 +2,11 @@
 // A fresh folder under the temporary folder, removed with everything in it afterwards.
 #include <windows.h>
 #include <shellapi.h>
+#include <winioctl.h>
 
+#include <cstring>
 #include <string>
+#include <vector>
 
 class TempFolder {
 public:
@@ -30,6 +33,32 @@ public:
         DWORD written = 0;
         ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
         CloseHandle(f);
+    }
+    // A directory junction, as the system's own tools make one.
+    static bool MakeJunction(const std::wstring& link, const std::wstring& target) {
+        if (!CreateDirectoryW(link.c_str(), nullptr)) return false;
+        HANDLE dir = CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (dir == INVALID_HANDLE_VALUE) return false;
+        const std::wstring substitute = L"\\??\\" + target;
+        const USHORT subBytes = static_cast<USHORT>(substitute.size() * sizeof(wchar_t));
+        const USHORT printBytes = static_cast<USHORT>(target.size() * sizeof(wchar_t));
+        std::vector<BYTE> buffer(8 + 8 + subBytes + 2 + printBytes + 2);
+        auto put16 = [&](size_t at, USHORT v) { memcpy(&buffer[at], &v, 2); };
+        const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
+        memcpy(&buffer[0], &tag, 4);
+        put16(4, static_cast<USHORT>(buffer.size() - 8));
+        put16(8, 0);
+        put16(10, subBytes);
+        put16(12, static_cast<USHORT>(subBytes + 2));
+        put16(14, printBytes);
+        memcpy(&buffer[16], substitute.data(), subBytes);
+        memcpy(&buffer[16 + subBytes + 2], target.data(), printBytes);
+        DWORD returned = 0;
+        const BOOL ok = DeviceIoControl(dir, FSCTL_SET_REPARSE_POINT, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                        nullptr, 0, &returned, nullptr);
+        CloseHandle(dir);
+        return ok != FALSE;
     }
     static std::string ReadFile(const std::wstring& path) {
         HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,

@@ -53,7 +53,7 @@ TEST(ProtectedFolder, RightsLetOnlyAdministratorsAndTheSystemWriteAndEveryoneRea
 
     // Applied to a folder it creates (Wine keeps file rights as Unix modes, so reading
     // them back there tells little more than that nobody else may write); an existing
-    // folder is accepted as it is, and a file is no folder.
+    // folder is judged again, and a file is no folder.
     TempFolder temp(L"rights");
     const std::wstring folder = temp / L"Vorn";
     ASSERT_TRUE(CreateProtectedFolder(folder));
@@ -74,4 +74,22 @@ TEST(ProtectedFolder, RightsLetOnlyAdministratorsAndTheSystemWriteAndEveryoneRea
     EXPECT_TRUE(CreateProtectedFolder(folder));
     TempFolder::WriteFile(temp / L"File", "x");
     EXPECT_FALSE(CreateProtectedFolder(temp / L"File"));
+
+    // One that someone else made first is made safe, and what they put inside stays a file
+    // of the folder; a junction at the name is refused, and nothing is made behind it.
+    const std::wstring theirs = temp / L"Theirs";
+    ASSERT_TRUE(CreateDirectoryW(theirs.c_str(), nullptr));
+    TempFolder::WriteFile(theirs + L"\\Zelqa7.exe", "MZ");
+    EXPECT_TRUE(CreateProtectedFolder(theirs));
+    EXPECT_TRUE(SecureFolder(theirs, false));
+    EXPECT_EQ(TempFolder::ReadFile(theirs + L"\\Zelqa7.exe"), "MZ");
+    EXPECT_TRUE(SecureFolder(temp / L"Missing", false));  // nothing there to use
+    EXPECT_EQ(GetFileAttributesW((temp / L"Missing").c_str()), INVALID_FILE_ATTRIBUTES);
+    const std::wstring elsewhere = temp / L"Elsewhere";
+    ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
+    const std::wstring link = temp / L"Link";
+    if (TempFolder::MakeJunction(link, elsewhere)) {  // Wine 8 cannot make one (error 50)
+        EXPECT_FALSE(CreateProtectedFolder(link));
+        EXPECT_FALSE(SecureFolder(link, false));
+    }
 }

@@ -11,3 +11,5 @@ for d in ProgramData users; do
   rm -rf "${WINEPREFIX:?}/drive_c/$d"
   cp -a "$snap/$d" "$WINEPREFIX/drive_c/$d"
 done
+# What an uninstall leaves in the system's temporary folder when its batch could not end.
+rm -f "${WINEPREFIX:?}/drive_c/windows/temp/"VornDel*

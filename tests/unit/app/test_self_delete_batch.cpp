@@ -4,29 +4,33 @@
 
 using namespace vorn;
 
+namespace {
+constexpr char kPing[] = "C:\\windows\\system32\\PING.EXE";
+}
+
 TEST(SelfDeleteBatch, ShortFormTriesABoundedNumberOfTimesThenDeletesItself) {
-    const auto text = SelfDeleteBatchText("DelB1C.tmp.exe", "", "DelB1C.tmp.bat", 60);
+    const auto text = SelfDeleteBatchText(kPing, "C:\\Games\\Zelqa7.exe", "", "C:\\windows\\Temp\\VornDel1.bat", 60);
     ASSERT_TRUE(text);
     EXPECT_EQ(*text,
               "@echo off\r\n"
               "setlocal DisableDelayedExpansion\r\n"
               "set tries=0\r\n"
               ":delexe\r\n"
-              "ping -n 2 127.0.0.1 >nul\r\n"
-              "del /f \"DelB1C.tmp.exe\"\r\n"
-              "if not exist \"DelB1C.tmp.exe\" goto deleted\r\n"
+              "\"C:\\windows\\system32\\PING.EXE\" -n 2 127.0.0.1 >nul\r\n"
+              "del /f \"C:\\Games\\Zelqa7.exe\"\r\n"
+              "if not exist \"C:\\Games\\Zelqa7.exe\" goto deleted\r\n"
               "set /a tries+=1\r\n"
               "if %tries% lss 60 goto delexe\r\n"
               "goto done\r\n"
               ":deleted\r\n"
               ":done\r\n"
-              "del \"DelB1C.tmp.bat\"\r\n");
+              "del \"C:\\windows\\Temp\\VornDel1.bat\"\r\n");
 }
 
 TEST(SelfDeleteBatch, LongFormWritesEveryPathLiterallyAndRemovesTheFolderOnlyOnceTheExecutableHasGone) {
     // cmd expands "%" even inside quotes; "!", "&" and "^" are literal there.
     const std::string exe = "D:\\Games 100%PATH%!&^\\Zelqa7.exe";
-    const auto text = SelfDeleteBatchText(exe, BatchFolderOf(exe), "x.bat", 3);
+    const auto text = SelfDeleteBatchText(kPing, exe, BatchFolderOf(exe), "x.bat", 3);
     ASSERT_TRUE(text);
     const std::string literalExe = "\"D:\\Games 100%%PATH%%!&^\\Zelqa7.exe\"";
     const std::string literalFolder = "\"D:\\Games 100%%PATH%%!&^\"";
@@ -45,11 +49,27 @@ TEST(SelfDeleteBatch, LongFormWritesEveryPathLiterallyAndRemovesTheFolderOnlyOnc
 }
 
 TEST(SelfDeleteBatch, NamesCmdCannotTakeLiterallyAreRefused) {
-    EXPECT_FALSE(SelfDeleteBatchText("C:\\a\"b.exe", "", "t.bat", 5));
-    EXPECT_FALSE(SelfDeleteBatchText("C:\\a.exe\r\ndel C:\\x", "", "t.bat", 5));
-    EXPECT_FALSE(SelfDeleteBatchText("C:\\a.exe", std::string("C:\\a\0b", 6), "t.bat", 5));
-    EXPECT_FALSE(SelfDeleteBatchText("", "", "t.bat", 5));
-    EXPECT_FALSE(SelfDeleteBatchText("C:\\a.exe", "", "t.bat", 0));  // an unbounded loop
+    EXPECT_FALSE(SelfDeleteBatchText(kPing, "C:\\a\"b.exe", "", "t.bat", 5));
+    EXPECT_FALSE(SelfDeleteBatchText(kPing, "C:\\a.exe\r\ndel C:\\x", "", "t.bat", 5));
+    EXPECT_FALSE(SelfDeleteBatchText(kPing, "C:\\a.exe", std::string("C:\\a\0b", 6), "t.bat", 5));
+    EXPECT_FALSE(SelfDeleteBatchText(kPing, "", "", "t.bat", 5));
+    EXPECT_FALSE(SelfDeleteBatchText(kPing, "C:\\a.exe", "", "t.bat", 0));  // an unbounded loop
+    // Without the system's ping by its full path there is no pause to write.
+    EXPECT_FALSE(SelfDeleteBatchText("", "C:\\a.exe", "", "t.bat", 5));
     // No length limit of its own: the names are the system's paths.
-    EXPECT_TRUE(SelfDeleteBatchText(std::string(700, 'b'), std::string(700, 'c'), "t.bat", 1));
+    EXPECT_TRUE(SelfDeleteBatchText(kPing, std::string(700, 'b'), std::string(700, 'c'), "t.bat", 1));
+}
+
+TEST(SelfDeleteBatch, AReinstallTakesBackOnlyItsOwnDeletesAtRestart) {
+    using namespace std::string_literals;
+    const std::u16string list = u"\\??\\C:\\ProgramData\\Vorn\\GameLogin\\Zelqa7.exe\0\0"
+                                u"\\??\\C:\\a.tmp\0!\\??\\C:\\b.tmp\0"  // a rename: kept
+                                u"\\??\\c:\\programdata\\vorn\\gamelogin\0\0"
+                                u"\\??\\C:\\ProgramData\\Vorn\\GameLogin\\Zelqa7.exe.old\0\0\0"s;
+    const std::vector<std::u16string> paths{u"C:\\ProgramData\\Vorn\\GameLogin\\Zelqa7.exe",
+                                            u"C:\\ProgramData\\Vorn\\GameLogin"};
+    EXPECT_EQ(WithoutPendingDeletes(list, paths),
+              u"\\??\\C:\\a.tmp\0!\\??\\C:\\b.tmp\0\\??\\C:\\ProgramData\\Vorn\\GameLogin\\Zelqa7.exe.old\0\0\0"s);
+    EXPECT_EQ(WithoutPendingDeletes(u"\\??\\C:\\ProgramData\\Vorn\\GameLogin\0\0\0"s, paths), u"");
+    EXPECT_EQ(WithoutPendingDeletes(u"", paths), u"");
 }

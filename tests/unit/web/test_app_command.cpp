@@ -124,7 +124,12 @@ TEST(EnterGame, NamesThatWouldLeaveTheDataFolderOrNameAnotherProgramAreRefused) 
     // Digits and capitals stay as they are instead of turning into control characters.
     EXPECT_EQ(ParseEnterGame(u"app://entergame|7days", fallback).name, u"7days");
     EXPECT_EQ(ParseEnterGame(u"app://entergame|Game_x-1", fallback).name, u"Game_x-1");
-    // A download page is opened by the shell: only web addresses.
+    // A download page is opened by the shell: only web addresses, and none with a blank, a
+    // quote or a control character that could add an argument to the browser's command line.
     EXPECT_EQ(ParseEnterGame(u"app://entergame|a|C:\\Windows\\notepad.exe", fallback).downloadPage, fallback);
+    for (std::u16string_view page : {u"http://h/x -new-window file:///C:/", u"http://h/x\"--flag", u"http://h/\tx",
+                                     u"http://h/\x7F"}) {
+        EXPECT_EQ(ParseEnterGame(u"app://entergame|a|" + std::u16string(page), fallback).downloadPage, fallback);
+    }
     EXPECT_EQ(ParseEnterGame(u"app://entergame|a|HTTPS://h/x", fallback).downloadPage, u"HTTPS://h/x");
 }

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <wininet.h>
 #include <winioctl.h>
+#include <shlobj.h>
+#include <knownfolders.h>
 
 #include <cstring>
 #include <string>
@@ -52,33 +54,6 @@ TEST(DeleteFolderTree, RemovesReadOnlyFilesAndKeepsWhatIsLockedAndTheWayToIt) {
     CloseHandle(held);
 }
 
-// A directory junction, as the system's own tools make one.
-bool MakeJunction(const std::wstring& link, const std::wstring& target) {
-    if (!CreateDirectoryW(link.c_str(), nullptr)) return false;
-    HANDLE dir = CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (dir == INVALID_HANDLE_VALUE) return false;
-    const std::wstring substitute = L"\\??\\" + target;
-    const USHORT subBytes = static_cast<USHORT>(substitute.size() * sizeof(wchar_t));
-    const USHORT printBytes = static_cast<USHORT>(target.size() * sizeof(wchar_t));
-    std::vector<BYTE> buffer(8 + 8 + subBytes + 2 + printBytes + 2);
-    auto put16 = [&](size_t at, USHORT v) { memcpy(&buffer[at], &v, 2); };
-    const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
-    memcpy(&buffer[0], &tag, 4);
-    put16(4, static_cast<USHORT>(buffer.size() - 8));
-    put16(8, 0);
-    put16(10, subBytes);
-    put16(12, static_cast<USHORT>(subBytes + 2));
-    put16(14, printBytes);
-    memcpy(&buffer[16], substitute.data(), subBytes);
-    memcpy(&buffer[16 + subBytes + 2], target.data(), printBytes);
-    DWORD returned = 0;
-    const BOOL ok = DeviceIoControl(dir, FSCTL_SET_REPARSE_POINT, buffer.data(), static_cast<DWORD>(buffer.size()),
-                                    nullptr, 0, &returned, nullptr);
-    CloseHandle(dir);
-    return ok != FALSE;
-}
-
 TEST(DeleteFolderTree, RemovesAJunctionWithoutFollowingIt) {
     TempFolder root;
     const std::wstring elsewhere = root / L"elsewhere";
@@ -87,7 +62,7 @@ TEST(DeleteFolderTree, RemovesAJunctionWithoutFollowingIt) {
     const std::wstring tree = root / L"cache";
     CreateDirectoryW(tree.c_str(), nullptr);
     const std::wstring link = tree + L"\\link";
-    if (!MakeJunction(link, elsewhere)) GTEST_SKIP() << "no junctions here (error " << GetLastError() << ")";
+    if (!TempFolder::MakeJunction(link, elsewhere)) GTEST_SKIP() << "no junctions here (error " << GetLastError() << ")";
     const DWORD attributes = GetFileAttributesW(link.c_str());
     ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
     ASSERT_TRUE(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
@@ -127,6 +102,49 @@ TEST(ClearBrowserCache, KeepsCookieEntriesAndReportsTheEndToTheWindow) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));  // the cookie stays
     DeleteUrlCacheEntryW(urls[1]);
     DestroyWindow(window);
+}
+
+TEST(ClearBrowserCache, LeavesAFolderOutsideTheProfileOrBehindALinkInItAlone) {
+    // The user's own shell folder setting names the cache; any program of theirs may change it.
+    constexpr wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    wchar_t saved[MAX_PATH] = {};
+    DWORD savedSize = sizeof saved;
+    const bool hadValue = RegGetValueW(HKEY_CURRENT_USER, kShellFolders, L"Cache", RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ |
+                                       RRF_NOEXPAND, nullptr, saved, &savedSize) == ERROR_SUCCESS;
+    auto pointCacheAt = [&](const std::wstring& folder) {
+        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kShellFolders, L"Cache", REG_EXPAND_SZ, folder.c_str(),
+                                  static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+    };
+    const std::wstring foreign = L"C:\\vorn-foreign-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(foreign.c_str(), nullptr);
+    CreateDirectoryW((foreign + L"\\sub").c_str(), nullptr);
+    TempFolder::WriteFile(foreign + L"\\sub\\precious.txt", "keep me");
+
+    pointCacheAt(foreign);
+    EXPECT_EQ(ClearBrowserCache(), 0);
+    EXPECT_TRUE(Exists(foreign + L"\\sub\\precious.txt"));
+
+    // Inside the profile by its text, but through a junction there to the same folder.
+    PWSTR profile = nullptr;
+    ASSERT_TRUE(SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Profile, 0, nullptr, &profile)));
+    const std::wstring way = std::wstring(profile) + L"\\vorn-way-" + std::to_wstring(GetCurrentProcessId());
+    CoTaskMemFree(profile);
+    if (TempFolder::MakeJunction(way, foreign)) {
+        pointCacheAt(way + L"\\sub");
+        EXPECT_EQ(ClearBrowserCache(), 0);
+        EXPECT_TRUE(Exists(foreign + L"\\sub\\precious.txt"));
+        RemoveDirectoryW(way.c_str());
+    }
+
+    if (hadValue) {
+        pointCacheAt(saved);
+    } else {
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kShellFolders, L"Cache");
+    }
+    DeleteFileW((foreign + L"\\sub\\precious.txt").c_str());
+    RemoveDirectoryW((foreign + L"\\sub").c_str());
+    RemoveDirectoryW(foreign.c_str());
 }
 
 TEST(SetBrowserCacheLimit, WritesOnlyIntoAnExistingKey) {

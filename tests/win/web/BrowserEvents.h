@@ -28,6 +28,35 @@ inline HRESULT FireNavigateComplete2(CBrowserHost& host, IDispatch* disp, const 
     return hr;
 }
 
+// BeforeNavigate2 from `disp` (the browser, or one of its frames); true when the handler
+// cancelled the navigation.
+inline bool FireBeforeNavigate2(CBrowserHost& host, IDispatch* disp, const std::wstring& url) {
+    VARIANT address;
+    VariantInit(&address);
+    address.vt = VT_BSTR;
+    address.bstrVal = SysAllocString(url.c_str());
+    VARIANT empty[4];
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    VARIANTARG args[7];
+    for (VARIANTARG& arg : args) VariantInit(&arg);
+    for (VARIANT& e : empty) VariantInit(&e);
+    args[0].vt = VT_BYREF | VT_BOOL;  // the last argument first
+    args[0].pboolVal = &cancel;
+    for (int i = 1; i <= 4; ++i) {
+        args[i].vt = VT_BYREF | VT_VARIANT;
+        args[i].pvarVal = &empty[i - 1];
+    }
+    args[5].vt = VT_BYREF | VT_VARIANT;
+    args[5].pvarVal = &address;
+    args[6].vt = VT_DISPATCH;
+    args[6].pdispVal = disp;
+    DISPPARAMS params{args, nullptr, 7, 0};
+    host.GetEventSink()->Invoke(DISPID_BEFORENAVIGATE2, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr,
+                                nullptr);
+    VariantClear(&address);
+    return cancel != VARIANT_FALSE;
+}
+
 inline HRESULT FireDocumentComplete(CBrowserHost& host, IDispatch* disp, const std::wstring& url) {
     return FireNavigateComplete2(host, disp, url, DISPID_DOCUMENTCOMPLETE);
 }

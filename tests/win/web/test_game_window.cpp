@@ -321,6 +321,11 @@ TEST_F(GameWindowTest, EnterGameStartsALauncherFromTheDataFolderOnlyByAPlainName
     // the folder is not carried out at all.
     IWebBrowser2* browser = g_pGameView->GetBrowser();
     ASSERT_NE(browser, nullptr);
+    // A frame's command (any object other than the browser itself) is cancelled, never obeyed.
+    EXPECT_TRUE(FireBeforeNavigate2(g_pGameView->GetBrowserHost(), g_pGameView->GetBrowserHost().GetEventSink(),
+                                    L"app://entergame|markerx/"));
+    PumpUntil([] { return !g_started.empty(); }, 1000);
+    EXPECT_TRUE(g_started.empty());
     g_pGameView->Navigate2(L"app://entergame|..\\..\\Windows\\notepad");
     g_pGameView->Navigate2(L"app://entergame|markerx/");
     PumpUntil([] { return !g_started.empty(); }, 5000);

@@ -138,8 +138,8 @@ TEST_F(LoginTest, LoadGameRegistersTheKeyAndEndsWithOneThenADuplicateEndsWithTwo
 TEST_F(LoginTest, ExitGameMinimizeAndUnknownWords) {
     EXPECT_EQ(RunLogin(L"app://exitgame"), 2);
 
-    // Other letter case and unknown words change nothing; minimize with no tabs minimises
-    // the launcher (no account control here) and the login stays.
+    // Other letter case, unknown words and a frame's command change nothing; minimize with
+    // no tabs minimises the launcher (no account control here) and the login stays.
     ASSERT_FALSE(vorn::IsUserAccountControlOn());
     int step = 0;
     DWORD waitFrom = 0;
@@ -148,6 +148,10 @@ TEST_F(LoginTest, ExitGameMinimizeAndUnknownWords) {
                            switch (step) {
                            case 0:
                                waitFrom = GetTickCount();
+                               // From a frame (any object but the browser itself): cancelled only.
+                               EXPECT_TRUE(FireBeforeNavigate2(login.m_dlgLogin.GetBrowserHost(),
+                                                               login.m_dlgLogin.GetBrowserHost().GetEventSink(),
+                                                               L"app://exitgame"));
                                login.m_dlgLogin.Navigate(L"app://ExitGame");
                                login.m_dlgLogin.Navigate(L"app://reload");
                                login.m_dlgLogin.Navigate(L"app://minimize");
