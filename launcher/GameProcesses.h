@@ -17,7 +17,7 @@ namespace vorn::launcher {
 class GameProcess {
 public:
     // Takes the handle (which must allow waiting); watches it when `notify` is a window.
-    GameProcess(HANDLE process, unsigned serial, ChildState state, HWND notify, UINT endedMessage);
+    GameProcess(HANDLE process, unsigned serial, ChildState initialState, HWND notify, UINT endedMessage);
     ~GameProcess();
     GameProcess(const GameProcess&) = delete;
     GameProcess& operator=(const GameProcess&) = delete;

@@ -15,7 +15,7 @@ from tests.e2e.launcher_rig import (
     BM_CLICK, HTCLIENT, INSTALLED_EXE, OWN_MARKER, SC_CLOSE, VK_DOWN, VK_UP, WM_ADD_ACCOUNT_ANSWER, WM_CHAR,
     WM_KEYDOWN, WM_LBUTTONUP, WM_MBUTTONUP, WM_NCHITTEST, WM_RBUTTONUP, WM_SYSCOMMAND, WM_TRAY_CALLBACK,
     WM_WINDOW_ARRIVED, LauncherRig, answer_box, boxes_of, children_by_id, choose_in_menu, focus_by_click, info,
-    input_state, launcher_windows, open_menu, start_focus_holder, wait_until, xdotool)
+    input_state, launcher_windows, open_menu, start_focus_holder, tray_icons, wait_until, xdotool)
 from tools.standin import StandInService
 from tools.standin.formats import notice_line
 
@@ -147,14 +147,13 @@ class LauncherTests(harness.WineTestCase):
         # A login killed after registering its title, while its dialog holds the launcher
         # disabled, leaves nothing behind: the launcher is enabled again and the account
         # can log in again. Its end does not give the launcher back under the launcher's
-        # own box (the exit question, open meanwhile); the box's end does.
+        # own box (the exit question, open before the login came); the box's end does.
+        harness.probe("post", main, WM_SYSCOMMAND, SC_CLOSE, 0)
+        wait_until(lambda: boxes_of(main), what="the exit question")
         harness.probe("post", main, WM_ADD_ACCOUNT_ANSWER, 1, 0)
         doomed = self.rig.new_child()
         doomed.command("hold")
-        wait_until(lambda: not info(main)["enabled"], what="the launcher held by the login")
         self.assertTrue(doomed.register("register", "三区 王五"))
-        harness.probe("post", main, WM_SYSCOMMAND, SC_CLOSE, 0)
-        wait_until(lambda: boxes_of(main), what="the exit question")
         self.assertEqual(harness.probe("kill", doomed.control)[0], 0)
         time.sleep(2.0)
         self.assertFalse(info(main)["enabled"])
@@ -428,6 +427,13 @@ class LauncherTests(harness.WineTestCase):
         wait_until(lambda: not info(main)["visible"], what="hidden from the tray")
         harness.probe("post", main, WM_TRAY_CALLBACK, 1, WM_LBUTTONUP)
         wait_until(lambda: info(main)["visible"], what="restored from the tray")
+        # A shell that restarts has lost every icon and says so ("TaskbarCreated"): the
+        # launcher's comes back.
+        self.assertEqual(tray_icons(), 1)
+        self.assertEqual(harness.probe("trayremove", main, 1)[0], 0)
+        wait_until(lambda: tray_icons() == 0, what="the icon gone with the shell")
+        harness.probe("post", main, "TaskbarCreated", 0, 0)
+        wait_until(lambda: tray_icons() == 1, what="the icon back")
 
         # The system menu under "系统": "刷新 (F5)" first, marked so that it always refreshes;
         # the version line last, which does nothing.
@@ -545,3 +551,4 @@ class LauncherTests(harness.WineTestCase):
         for child in tabs:
             child.wait_event("msg", f"{WM_SYSCOMMAND} {SC_CLOSE} 0")
         self.assertEqual([w["hwnd"] for w in launcher_windows()], [other.launcher])
+        self.assertEqual(tray_icons(), 1)  # the other launcher's
