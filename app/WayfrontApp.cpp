@@ -9,6 +9,7 @@
 #include "common/StartProcess.h"
 #include "common/BuildSettings.h"
 #include "common/FileReplace.h"
+#include "common/GameMessages.h"
 #include "app/CounterPing.h"
 #include "app/CrashDump.h"
 #include "app/Install.h"
@@ -191,7 +192,7 @@ BOOL CWayfront3App::StartGameWindow(int mode) {
         // Anything but a chosen game (a cancel, or a login that could not even be shown)
         // tells the launcher the tab is not coming.
         if (login.DoModal() != IDOK) {
-            PostMessageW(g_hLauncherWnd, WM_SYSCOMMAND, SC_CLOSE, 7261);
+            PostMessageW(g_hLauncherWnd, WM_SYSCOMMAND, SC_CLOSE, vorn::messages::kOwnMessageMarker);
             return FALSE;
         }
     }
@@ -220,7 +221,7 @@ void CWayfront3App::RunLauncherWindow(std::function<void()> afterShown) {
 
 BOOL CWayfront3App::PreTranslateMessage(MSG* msg) {
     // Before any window of the launcher (a pop-up's dialog navigation would dispatch it).
-    if (m_pLauncher != nullptr && m_pLauncher->IsHotKeyPress(*msg)) return TRUE;
+    if (m_pLauncher != nullptr && m_pLauncher->SwallowsHotKeyPress(*msg)) return TRUE;
     return CWinApp::PreTranslateMessage(msg);
 }
 

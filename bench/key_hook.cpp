@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "launcher/KeyHook.h"
-#include "launcher/KeyHookRules.h"
+#include "hotkeys/HotKeyFormat.h"
 #include "online/HttpClient.h"
 
 namespace {
@@ -84,12 +84,12 @@ constexpr DWORD kSettleMs = 300;
 
 int wmain(int argc, wchar_t** argv) {
     const wchar_t* stallUrl = argc > 1 ? argv[1] : nullptr;
-    const vorn::HotKey boss{VK_F10, 0}, sound{'Q', vorn::kModCtrl};
+    const vorn::HotKeySet keys{{VK_F10, 0}, {VK_TAB, vorn::kModCtrl}, {'Q', vorn::kModCtrl}};
     // The hook posts what it decides to this window; two stand-in tabs keep the keys alive.
     HWND target = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     const std::vector<HWND> tabs{target, target};
     vorn::launcher::SetKeyHookTarget(target, &tabs);
-    vorn::launcher::SetKeyHookKeys(boss, sound);
+    vorn::launcher::SetKeyHookKeys(keys);
 
     KBDLLHOOKSTRUCT key{};
     volatile LRESULT sink = 0;
@@ -114,9 +114,9 @@ int wmain(int argc, wchar_t** argv) {
         }));
         decision = std::min(decision, NanosecondsPerKey([&](int i) {
             const int vk = 'A' + (i & 15);
-            if (vorn::launcher::MayBeHotKey(2, WM_KEYDOWN, vk, boss, sound) &&
-                vorn::launcher::KeyHookAction(2, WM_KEYDOWN, vk, 0, boss, sound) !=
-                    vorn::launcher::HookAction::kNone) {
+            const vorn::KeyPressContext hooked{true, 2, false};
+            if (vorn::MayBeHotKey(keys, WM_KEYDOWN, vk, hooked) &&
+                vorn::HotKeyRoleOf(keys, WM_KEYDOWN, vk, 0, 0, hooked) != vorn::HotKeyRole::kNone) {
                 acted = acted + 1;
             }
         }));

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "common/GameMessages.h"
 #include "common/TextNumbers.h"
 
 namespace vorn {
@@ -101,6 +102,31 @@ bool IsHotKeyCode(int code) {
 
 bool HotKeyMatches(const HotKey& hotKey, int code, int modifiersDown) {
     return hotKey.code != 0 && code == hotKey.code && modifiersDown == hotKey.modifiers;
+}
+
+namespace {
+
+constexpr unsigned kKeyDown = 0x0100, kSysKeyDown = 0x0104;
+
+bool IsPress(unsigned message) { return message == kKeyDown || message == kSysKeyDown; }
+
+}  // namespace
+
+HotKeyRole HotKeyRoleOf(const HotKeySet& keys, unsigned message, int vk, std::intptr_t lParam, int modifiersDown,
+                        const KeyPressContext& context) {
+    if (!MayBeHotKey(keys, message, vk, context) || lParam == messages::kOwnMessageMarker) return HotKeyRole::kNone;
+    if (context.tabCount > 0) {
+        if (HotKeyMatches(keys.boss, vk, modifiersDown)) return HotKeyRole::kBoss;
+        if (HotKeyMatches(keys.sound, vk, modifiersDown)) return HotKeyRole::kSound;
+    }
+    if (!context.global && HotKeyMatches(keys.sw, vk, modifiersDown)) return HotKeyRole::kSwitch;
+    return HotKeyRole::kNone;
+}
+
+bool MayBeHotKey(const HotKeySet& keys, unsigned message, int vk, const KeyPressContext& context) {
+    if (!IsPress(message) || vk == 0 || context.inKeyBox) return false;
+    if (context.tabCount > 0 && (vk == keys.boss.code || vk == keys.sound.code)) return true;
+    return !context.global && vk == keys.sw.code;
 }
 
 }  // namespace vorn

@@ -2,6 +2,7 @@
 // The hot-key pair (virtual-key code, modifier bits), its stored text and its display text.
 // The stored text is all that the launcher, the game windows and the settings dialog share
 // about hot keys, so it is read and written in one place.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -40,5 +41,35 @@ bool IsHotKeyCode(int code);
 
 // A key-down of `code` with the modifier set held at that moment.
 bool HotKeyMatches(const HotKey& hotKey, int code, int modifiersDown);
+
+// The three hot keys, read together from the settings and handed on by value.
+struct HotKeySet {
+    HotKey boss;    // ShortKey: hides the launcher, anywhere on the desktop
+    HotKey sw;      // AltWndKey: the next tab, in the launcher's windows only
+    HotKey sound;   // SndKey: the game windows' sound, anywhere on the desktop
+    friend bool operator==(const HotKeySet&, const HotKeySet&) = default;
+};
+
+enum class HotKeyRole { kNone, kBoss, kSound, kSwitch };
+
+// Where a key press was seen.
+struct KeyPressContext {
+    bool global = false;    // by the launcher's keyboard hook (any program may have the focus)
+    int tabCount = 0;       // the launcher's tabs: without one the boss and sound keys are dead
+    bool inKeyBox = false;  // typed into a key box of the settings dialog: a setting, no command
+};
+
+// Whether a press is one of the hot keys where it was seen. Only presses count (repeats
+// included); a key carrying the program's own marker (lParam 7261) is never a hot key; a
+// combination that is the boss key and another acts as the boss key. The window-switch
+// key counts only in the launcher's own windows (global false), the other two only while
+// there is a tab.
+HotKeyRole HotKeyRoleOf(const HotKeySet& keys, unsigned message, int vk, std::intptr_t lParam, int modifiersDown,
+                        const KeyPressContext& context);
+
+// The same question without the modifiers: false for every key that cannot be a hot key
+// there, whatever is held. The keyboard hook asks the system for the modifier state only
+// when this is true.
+bool MayBeHotKey(const HotKeySet& keys, unsigned message, int vk, const KeyPressContext& context);
 
 }  // namespace vorn

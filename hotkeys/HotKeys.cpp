@@ -29,6 +29,14 @@ BOOL WriteHotKey(const wchar_t* key, int code, int modifiers) {
     return WritePrivateProfileStringW(settings::kIniSection, key, text.c_str(), ini.c_str());
 }
 
+HotKeySet ReadHotKeySet() {
+    HotKeySet keys;
+    ReadHotKey(settings::kKeyBossKey, settings::kKeyBossKeyDefault, &keys.boss.code, &keys.boss.modifiers);
+    ReadHotKey(settings::kKeySwitchKey, settings::kKeySwitchKeyDefault, &keys.sw.code, &keys.sw.modifiers);
+    ReadHotKey(settings::kKeySoundKey, settings::kKeySoundKeyDefault, &keys.sound.code, &keys.sound.modifiers);
+    return keys;
+}
+
 std::wstring FormatHotKey(int code, int modifiers) { return ToWide(FormatHotKeyText(code, modifiers)); }
 
 wchar_t* GetKeyName(int code, wchar_t* buffer) {

@@ -15,6 +15,8 @@ void ReadHotKey(const wchar_t* key, const wchar_t* defaultText, int* code, int* 
 // Stores one hot key as "<modifiers>,<code>". FALSE when the file could not be written
 // (the old value then stays).
 BOOL WriteHotKey(const wchar_t* key, int code, int modifiers);
+// The three hot keys as stored now (defaults where none is).
+HotKeySet ReadHotKeySet();
 
 std::wstring FormatHotKey(int code, int modifiers);
 // Copies the key's name (or nothing) into a buffer of 16 characters and returns it.

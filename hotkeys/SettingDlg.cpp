@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/BuildSettings.h"
+#include "common/GameMessages.h"
 #include "common/Settings.h"
 #include "common/WideText.h"
 #include "hotkeys/HotKeys.h"
@@ -18,8 +19,10 @@ constexpr UINT kSettingTemplate = 158;
 constexpr int kBossBox = 1007, kSwitchBox = 1010, kSoundBox = 1014;
 constexpr int kGroupIds[] = {1012, 1013, 1017};
 constexpr COLORREF kGroupColour = 0xF7F1E7;
-constexpr UINT kMsgReloadHotKeys = WM_USER + 4;
 constexpr int kMaxLaunchers = 10;
+
+// The dialog open in this process, whose key boxes take every key as a setting.
+const CSettingDlg* g_keyDialog = nullptr;
 
 bool IsGroupBox(HWND control) {
     const int id = GetDlgCtrlID(control);
@@ -32,6 +35,15 @@ bool IsGroupBox(HWND control) {
 }  // namespace
 
 CSettingDlg::CSettingDlg(CWnd* pParent) : CDlgEx(kSettingTemplate, pParent) {}
+
+CSettingDlg::~CSettingDlg() {
+    if (g_keyDialog == this) g_keyDialog = nullptr;
+}
+
+bool CSettingDlg::IsKeyBox(HWND window) const {
+    return window != nullptr &&
+           (window == m_edtBossKey.m_hWnd || window == m_edtSwitchKey.m_hWnd || window == m_edtSoundKey.m_hWnd);
+}
 
 void CSettingDlg::DoDataExchange(CDataExchange* dx) {
     CDlgEx::DoDataExchange(dx);
@@ -53,14 +65,11 @@ BOOL CSettingDlg::OnInitDialog() {
     UseBoxCaptionLayout();
     SetTitle(L"设置");
     HINSTANCE module = AfxGetInstanceHandle();
-    HBITMAP close = LoadSkinBitmap(module, IDB_PNG_CLOSE);
+    const CBitmap close(LoadSkinBitmap(module, IDB_PNG_CLOSE));  // copied by SetSkin
     SetSkin(LoadSkinBitmap(module, IDB_PNG_DIALOG_BACK), 0, 1, close, nullptr, nullptr, nullptr);
-    if (close != nullptr) DeleteObject(close);  // copied by SetSkin
-    for (CBtnEx* button : {&m_btnOK, &m_btnCancel}) {
-        HBITMAP strip = LoadSkinBitmap(module, IDB_PNG_BUTTON);
-        button->SetBitmap(strip, 1);
-        if (strip != nullptr) DeleteObject(strip);
-    }
+    const CBitmap strip(LoadSkinBitmap(module, IDB_PNG_BUTTON));  // each button keeps a copy
+    for (CBtnEx* button : {&m_btnOK, &m_btnCancel}) button->SetBitmap(strip, 1);
+    g_keyDialog = this;
 
     struct Row {
         const wchar_t* key;
@@ -119,23 +128,34 @@ void CSettingDlg::OnOK() {
     }
     struct Entry {
         const wchar_t* key;
+        const wchar_t* fallback;
         const std::wstring* text;
         int code;
     };
-    const Entry entries[] = {{vorn::settings::kKeyBossKey, &boss, m_nBossKey},
-                             {vorn::settings::kKeySwitchKey, &sw, m_nSwitchKey},
-                             {vorn::settings::kKeySoundKey, &sound, m_nSoundKey}};
-    bool saved = true;
+    const Entry entries[] = {
+        {vorn::settings::kKeyBossKey, vorn::settings::kKeyBossKeyDefault, &boss, m_nBossKey},
+        {vorn::settings::kKeySwitchKey, vorn::settings::kKeySwitchKeyDefault, &sw, m_nSwitchKey},
+        {vorn::settings::kKeySoundKey, vorn::settings::kKeySoundKeyDefault, &sound, m_nSoundKey}};
+    std::vector<const Entry*> stored;
+    std::vector<vorn::HotKeyWrite> writes;
     for (const Entry& entry : entries) {
         const auto hotKey = vorn::HotKeyFromBoxText(vorn::ToU16(*entry.text), entry.code);
-        if (hotKey && !vorn::WriteHotKey(entry.key, hotKey->code, hotKey->modifiers)) saved = false;
+        if (!hotKey) continue;  // an unfinished entry keeps the stored key
+        vorn::HotKey previous;
+        vorn::ReadHotKey(entry.key, entry.fallback, &previous.code, &previous.modifiers);
+        stored.push_back(&entry);
+        writes.push_back({*hotKey, previous});
     }
-    if (!saved) {
+    const vorn::SaveOutcome outcome = vorn::SaveAllOrNothing(writes, [&](std::size_t i, const vorn::HotKey& key) {
+        return vorn::WriteHotKey(stored[i]->key, key.code, key.modifiers) != FALSE;
+    });
+    // Whatever was written is announced: the game windows agree with the launchers.
+    if (outcome.saved || outcome.changed) vorn::BroadcastHotKeyReload();
+    if (!outcome.saved) {
         // Closing as if saved would leave the old keys in effect without a word.
         ShowMessage(0, vorn::build::kWindowTitle, L"热键设置保存失败，请稍后再试", m_hWnd);
         return;
     }
-    vorn::BroadcastHotKeyReload();
     CDlgEx::OnOK();
 }
 
@@ -150,10 +170,18 @@ LRESULT CSettingDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             return reinterpret_cast<LRESULT>(m_brGroup.GetSafeHandle());
         }
     }
+    if (msg == WM_DESTROY && g_keyDialog == this) g_keyDialog = nullptr;
     return CDlgEx::WindowProc(msg, wParam, lParam);
 }
 
 namespace vorn {
+
+bool IsKeyBoxFocused() {
+    if (g_keyDialog == nullptr || g_keyDialog->m_hWnd == nullptr) return false;
+    // Only while the dialog takes the keyboard: with another program in front, a hot key
+    // typed there is a command.
+    return GetForegroundWindow() == g_keyDialog->m_hWnd && g_keyDialog->IsKeyBox(GetFocus());
+}
 
 int BroadcastHotKeyReload() {
     std::vector<HWND> launchers;
@@ -167,7 +195,7 @@ int BroadcastHotKeyReload() {
             launchers.push_back(window);
         }
     }
-    for (HWND window : launchers) PostMessageW(window, kMsgReloadHotKeys, 0, 0);
+    for (HWND window : launchers) PostMessageW(window, messages::kReloadHotKeys, 0, 0);
     return static_cast<int>(launchers.size());
 }
 

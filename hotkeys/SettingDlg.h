@@ -10,6 +10,10 @@
 class CSettingDlg : public CDlgEx {
 public:
     explicit CSettingDlg(CWnd* pParent = nullptr);
+    ~CSettingDlg() override;
+
+    // One of the three key boxes.
+    bool IsKeyBox(HWND window) const;
 
     CEdit m_edtBossKey;
     CEdit m_edtSwitchKey;
@@ -43,5 +47,9 @@ namespace vorn {
 // Posts "reload the hot keys" to the main window of every running launcher (at most ten,
 // found by their title and the dialog class); returns how many were told.
 int BroadcastHotKeyReload();
+
+// The keyboard goes to a key box of the settings dialog open in this process: every key
+// pressed there, a hot key included, is a setting being typed.
+bool IsKeyBoxFocused();
 
 }  // namespace vorn

@@ -44,4 +44,24 @@ bool BoxTextsConflict(std::u16string_view boss, std::u16string_view sw, std::u16
     return boss == sw || boss == sound || sw == sound;
 }
 
+SaveOutcome SaveAllOrNothing(const std::vector<HotKeyWrite>& writes,
+                             const std::function<bool(std::size_t, const HotKey&)>& write) {
+    SaveOutcome outcome;
+    for (std::size_t i = 0; i < writes.size(); ++i) {
+        if (write(i, writes[i].value)) {
+            outcome.changed = outcome.changed || writes[i].value != writes[i].previous;
+            continue;
+        }
+        // Back to what was stored; a value that cannot be put back stays changed.
+        outcome.changed = false;
+        for (std::size_t back = 0; back < i; ++back) {
+            const bool differs = writes[back].value != writes[back].previous;
+            if (differs && !write(back, writes[back].previous)) outcome.changed = true;
+        }
+        return outcome;
+    }
+    outcome.saved = true;
+    return outcome;
+}
+
 }  // namespace vorn

@@ -1,9 +1,12 @@
 #pragma once
 // What the settings dialog's key boxes make of a key press, and what their texts mean
 // when the player confirms.
+#include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "hotkeys/HotKeyFormat.h"
 
@@ -29,5 +32,20 @@ std::optional<HotKey> HotKeyFromBoxText(std::u16string_view text, int boxCode);
 
 // Two boxes with the same text would give two actions one key.
 bool BoxTextsConflict(std::u16string_view boss, std::u16string_view sw, std::u16string_view sound);
+
+// One hot key the dialog stores: the value from its box and the value stored before.
+struct HotKeyWrite {
+    HotKey value;
+    HotKey previous;
+};
+struct SaveOutcome {
+    bool saved = false;    // every new value is stored
+    bool changed = false;  // what is stored now differs from before: the launchers must reload
+};
+// Stores the values in order with write(index, value). When one write fails, the values
+// written before it are written back, so that the file holds all of the new values or
+// none of them; `changed` then says whether a write-back failed too.
+SaveOutcome SaveAllOrNothing(const std::vector<HotKeyWrite>& writes,
+                             const std::function<bool(std::size_t, const HotKey&)>& write);
 
 }  // namespace vorn

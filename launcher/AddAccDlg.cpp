@@ -1,6 +1,7 @@
 #include "launcher/AddAccDlg.h"
 
-#include "launcher/LauncherMessages.h"
+#include "common/GameMessages.h"
+#include "framework/GdiObject.h"
 #include "skin/SkinImage.h"
 
 namespace {
@@ -40,16 +41,15 @@ BOOL CAddAccDlg::OnInitDialog() {
     place(m_btnYes, 95, 71, 42, 14);
     place(m_btnNo, 141, 71, 42, 14);
     MoveWindow(m_stcQuestion.m_hWnd, 14 * 3 / 2, 31 * 3 / 2, kQuestionRight - 14 * 3 / 2, 30 * 3 / 2, FALSE);
-    HBITMAP strip = LoadSkinBitmap(module, kButtonPng);
+    const CBitmap strip(LoadSkinBitmap(module, kButtonPng));  // both buttons keep their own copies
     m_btnYes.SetBitmap(strip, 1);
     m_btnNo.SetBitmap(strip, 1);
-    if (strip != nullptr) DeleteObject(strip);  // both buttons keep their own copies
     m_stcQuestion.m_nLineSpacing = 5;
     return TRUE;
 }
 
 void CAddAccDlg::Answer(WPARAM newTab) {
-    PostMessageW(GetParent(m_hWnd), vorn::launcher::kMsgAddAccountAnswer, newTab, 0);
+    PostMessageW(GetParent(m_hWnd), vorn::messages::kAddAccountAnswer, newTab, 0);
     ShowWindow(m_hWnd, SW_HIDE);
 }
 

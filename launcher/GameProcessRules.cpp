@@ -13,11 +13,4 @@ ChildEndEffects AfterChildEnded(ChildState state, int tabsLeft, bool pageWindowL
     return effects;
 }
 
-bool StartGate::Allow(std::uint64_t nowMs) {
-    if (m_used && nowMs - m_last < m_periodMs) return false;
-    m_used = true;
-    m_last = nowMs;
-    return true;
-}
-
 }  // namespace vorn::launcher

@@ -1,7 +1,6 @@
 #pragma once
 // What the launcher does when one of its game processes ends on its own (a crash, a kill,
-// a login given up), and how often a window message from another process may start a
-// program. Kept apart from the window so that the decisions can be tested without one.
+// a login given up). Kept apart from the window so that the decisions can be tested without one.
 #include <cstdint>
 
 namespace vorn::launcher {
@@ -24,17 +23,5 @@ struct ChildEndEffects {
 };
 ChildEndEffects AfterChildEnded(ChildState state, int tabsLeft, bool pageWindowLeft, int loginsLeft);
 
-// Lets one event through per period: a burst of requests starts one program, not many.
-class StartGate {
-public:
-    explicit StartGate(std::uint64_t periodMs) : m_periodMs(periodMs) {}
-    // nowMs: a monotonic clock. True when the event may act; it then starts a new period.
-    bool Allow(std::uint64_t nowMs);
-
-private:
-    std::uint64_t m_periodMs;
-    std::uint64_t m_last = 0;
-    bool m_used = false;
-};
 
 }  // namespace vorn::launcher

@@ -4,11 +4,11 @@
 
 namespace vorn::launcher {
 
-GameProcess::GameProcess(HANDLE process, unsigned serial, ChildState state, HWND notify, UINT endedMessage)
-    : state(state), m_process(process), m_pid(GetProcessId(process)), m_serial(serial),
+GameProcess::GameProcess(HANDLE process, unsigned serial, ChildState initialState, HWND notify, UINT endedMessage)
+    : state(initialState), m_process(process), m_pid(GetProcessId(process)), m_serial(serial),
       m_context{notify, endedMessage, serial} {
     if (notify != nullptr &&
-        !RegisterWaitForSingleObject(&m_wait, m_process, &OnEnded, &m_context, INFINITE,
+        !RegisterWaitForSingleObject(&m_wait, m_process.get(), &OnEnded, &m_context, INFINITE,
                                      WT_EXECUTEONLYONCE | WT_EXECUTEINWAITTHREAD)) {
         m_wait = nullptr;
     }
@@ -17,7 +17,6 @@ GameProcess::GameProcess(HANDLE process, unsigned serial, ChildState state, HWND
 GameProcess::~GameProcess() {
     // Waits for a report under way, which only posts: the context must outlive it.
     if (m_wait != nullptr) UnregisterWaitEx(m_wait, INVALID_HANDLE_VALUE);
-    if (m_process != nullptr) CloseHandle(m_process);
 }
 
 void CALLBACK GameProcess::OnEnded(void* context, BOOLEAN /*timedOut*/) {
@@ -25,16 +24,15 @@ void CALLBACK GameProcess::OnEnded(void* context, BOOLEAN /*timedOut*/) {
     PostMessageW(wait->notify, wait->message, wait->serial, 0);
 }
 
-bool GameProcess::HasEnded() const { return WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0; }
+bool GameProcess::HasEnded() const { return WaitForSingleObject(m_process.get(), 0) == WAIT_OBJECT_0; }
 
-void GameProcess::Terminate() const { TerminateProcess(m_process, 0); }
+void GameProcess::Terminate() const { TerminateProcess(m_process.get(), 0); }
 
 GameProcess& GameProcesses::AddStarted(HANDLE process) {
     const unsigned serial = m_nextSerial++;
     m_processes.push_back(std::make_unique<GameProcess>(process, serial, ChildState::kLoggingIn, m_window,
                                                         m_endedMessage));
     m_processes.back()->startedHere = true;
-    m_pending = serial;
     return *m_processes.back();
 }
 
@@ -61,24 +59,21 @@ GameProcess* GameProcesses::FindBySerial(unsigned serial) {
 }
 
 void GameProcesses::Forget(const GameProcess& process) {
-    if (process.Serial() == m_pending) m_pending = 0;
     std::erase_if(m_processes, [&](const auto& held) { return held.get() == &process; });
 }
 
-void GameProcesses::Clear() {
-    m_pending = 0;
-    m_processes.clear();
-}
+void GameProcesses::Clear() { m_processes.clear(); }
 
-void GameProcesses::TerminatePending() {
-    if (GameProcess* pending = FindBySerial(m_pending)) pending->Terminate();
-    m_pending = 0;
+void GameProcesses::TerminateLogins() const {
+    for (const auto& process : m_processes) {
+        if (process->IsLiveLogin()) process->Terminate();
+    }
 }
 
 std::vector<DWORD> GameProcesses::LoggingInPids() const {
     std::vector<DWORD> pids;
     for (const auto& process : m_processes) {
-        if (process->startedHere && process->state == ChildState::kLoggingIn && !process->HasEnded()) {
+        if (process->IsLiveLogin()) {
             pids.push_back(process->Pid());
         }
     }

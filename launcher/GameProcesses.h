@@ -1,6 +1,6 @@
 #pragma once
 // The game processes of one launcher window, each held by one owner: its process handle
-// (closed with it), its id, where it stands, and its window once that has arrived. A
+// (closed with it), its id and where it stands. A
 // process that ends on its own is reported to the window as a posted message carrying
 // the process's serial number, which the window looks up again: a report about a process
 // the window has already let go of finds nothing and is dropped.
@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "common/KernelHandle.h"
 #include "launcher/GameProcessRules.h"
 
 namespace vorn::launcher {
@@ -16,7 +17,7 @@ namespace vorn::launcher {
 class GameProcess {
 public:
     // Takes the handle (which must allow waiting); watches it when `notify` is a window.
-    GameProcess(HANDLE process, unsigned serial, ChildState state, HWND notify, UINT endedMessage);
+    GameProcess(HANDLE process, unsigned serial, ChildState initialState, HWND notify, UINT endedMessage);
     ~GameProcess();
     GameProcess(const GameProcess&) = delete;
     GameProcess& operator=(const GameProcess&) = delete;
@@ -27,8 +28,10 @@ public:
     // Ends the process at once (a login the launcher gives up).
     void Terminate() const;
 
+    // A login of this launcher still under way: started here, alive, no window yet.
+    bool IsLiveLogin() const { return startedHere && state == ChildState::kLoggingIn && !HasEnded(); }
+
     ChildState state;
-    HWND window = nullptr;     // its tab or page window, once arrived
     bool startedHere = false;  // a game process of this launcher, not one that only wrote to it
 
 private:
@@ -39,7 +42,7 @@ private:
     };
     static void CALLBACK OnEnded(void* context, BOOLEAN timedOut);
 
-    HANDLE m_process;
+    vorn::KernelHandle m_process;
     DWORD m_pid;
     unsigned m_serial;
     WaitContext m_context;
@@ -54,8 +57,7 @@ public:
 
     void SetWindow(HWND window) { m_window = window; }
 
-    // A game process started here: it is logging in, and it is the pending one (the last
-    // started whose window has not arrived).
+    // A game process started here: it is logging in.
     GameProcess& AddStarted(HANDLE process);
     // A process that sent a title or a window without being started here, opened by its id
     // to be watched; null when it cannot be opened.
@@ -68,11 +70,8 @@ public:
     // Lets every process go; the processes themselves run on.
     void Clear();
 
-    bool HasPending() const { return m_pending != 0; }
-    // A cancelled login: the pending process is no longer waited for (it ends by itself).
-    void DropPending() { m_pending = 0; }
-    // Kills the pending login, if there is one, and drops it.
-    void TerminatePending();
+    // Kills every login of this launcher still under way (the launcher ends).
+    void TerminateLogins() const;
 
     // The game processes started here that are still logging in and have not ended.
     std::vector<DWORD> LoggingInPids() const;
@@ -83,7 +82,6 @@ private:
     UINT m_endedMessage;
     HWND m_window = nullptr;
     unsigned m_nextSerial = 1;
-    unsigned m_pending = 0;  // serial of the pending process, 0 for none
 };
 
 }  // namespace vorn::launcher

@@ -1,7 +1,7 @@
 #include "launcher/KeyHook.h"
 
 #include "hotkeys/HotKeys.h"
-#include "launcher/KeyHookRules.h"
+#include "hotkeys/SettingDlg.h"
 #include "launcher/LauncherMessages.h"
 
 namespace vorn::launcher {
@@ -13,7 +13,7 @@ struct HookState {
     HHOOK hook = nullptr;
     HWND target = nullptr;
     const std::vector<HWND>* tabs = nullptr;
-    HotKey boss, sound;
+    HotKeySet keys;
 };
 HookState g_hook;
 
@@ -24,10 +24,7 @@ void SetKeyHookTarget(HWND target, const std::vector<HWND>* tabs) {
     g_hook.tabs = tabs;
 }
 
-void SetKeyHookKeys(const HotKey& bossKey, const HotKey& soundKey) {
-    g_hook.boss = bossKey;
-    g_hook.sound = soundKey;
-}
+void SetKeyHookKeys(const HotKeySet& keys) { g_hook.keys = keys; }
 
 bool InstallKeyHook() {
     if (g_hook.hook == nullptr) {
@@ -49,11 +46,13 @@ LRESULT CALLBACK KeyHookProc(int code, WPARAM wParam, LPARAM lParam) {
         const int tabs = g_hook.tabs != nullptr ? static_cast<int>(g_hook.tabs->size()) : 0;
         const auto message = static_cast<unsigned>(wParam);
         const int vk = static_cast<int>(key->vkCode);
-        // The modifier state is asked for only when the key is a hot key's own key.
-        if (MayBeHotKey(tabs, message, vk, g_hook.boss, g_hook.sound)) {
-            const HookAction action = KeyHookAction(tabs, message, vk, CurrentHotKeyModifiers(), g_hook.boss,
-                                                    g_hook.sound);
-            if (action != HookAction::kNone) PostMessageW(g_hook.target, kMsgHotKey, static_cast<WPARAM>(action), 0);
+        KeyPressContext context{true, tabs, false};
+        // The modifier state and the focus are asked for only when the key is a hot key's
+        // own key.
+        if (MayBeHotKey(g_hook.keys, message, vk, context)) {
+            context.inKeyBox = IsKeyBoxFocused();
+            const HotKeyRole role = HotKeyRoleOf(g_hook.keys, message, vk, 0, CurrentHotKeyModifiers(), context);
+            if (role != HotKeyRole::kNone) PostMessageW(g_hook.target, kMsgHotKey, static_cast<WPARAM>(role), 0);
         }
     }
     return CallNextHookEx(g_hook.hook, code, wParam, lParam);

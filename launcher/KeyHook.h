@@ -2,7 +2,7 @@
 // The launcher's global low-level keyboard hook. It runs for every key pressed anywhere
 // on the desktop, on the thread that installed it, and the system gives up on a hook that
 // answers late: so it only compares and posts what it decided to the launcher window
-// (kMsgHotKey, wParam a HookAction), and hands every key on. It never waits, allocates or
+// (kMsgHotKey, wParam a HotKeyRole), and hands every key on. It never waits, allocates or
 // asks the system anything for a key that is no hot key.
 #include <windows.h>
 
@@ -15,7 +15,8 @@ namespace vorn::launcher {
 // Where the hook posts, and the tab windows whose number decides whether the keys are alive
 // (read at each key; the vector must outlive the hook).
 void SetKeyHookTarget(HWND target, const std::vector<HWND>* tabs);
-void SetKeyHookKeys(const HotKey& bossKey, const HotKey& soundKey);
+// The hot keys as the window loaded them, copied.
+void SetKeyHookKeys(const HotKeySet& keys);
 
 // One hook per process, for the thread that calls this.
 bool InstallKeyHook();

@@ -29,8 +29,4 @@ std::u16string_view CacheClearedText(bool everythingRemoved) {
     return everythingRemoved ? u"缓存清除完毕！" : u"部分缓存文件正在使用，未能全部清除。";
 }
 
-std::u16string_view NoUpdateText(bool versionCompared) {
-    return versionCompared ? u"已经是最新版本，无需进行更新。" : u"检查更新失败，请稍后再试。";
-}
-
 }  // namespace vorn::launcher

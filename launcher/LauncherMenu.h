@@ -34,8 +34,4 @@ std::vector<MenuItem> LauncherMenuItems(MenuKind kind, std::u16string_view bossK
 // What "清除缓存" says once the clearing has finished.
 std::u16string_view CacheClearedText(bool everythingRemoved);
 
-// What "更新" says when it does not update: a real "same version" answer, or a check that
-// could not compare (no reply, a broken reply, an unreadable executable).
-std::u16string_view NoUpdateText(bool versionCompared);
-
 }  // namespace vorn::launcher

@@ -9,7 +9,7 @@ namespace vorn::launcher {
 namespace {
 
 // The platform's message numbers, spelled out because this file has no <windows.h>.
-constexpr unsigned kWmKeyDown = 0x0100, kWmChar = 0x0102, kWmSysKeyDown = 0x0104, kWmSysCommand = 0x0112;
+constexpr unsigned kWmKeyDown = 0x0100, kWmChar = 0x0102, kWmSysCommand = 0x0112;
 constexpr std::uintptr_t kScClose = 0xF060, kScRestore = 0xF120;
 constexpr std::uintptr_t kVkEscape = 0x1B, kVkSpace = 0x20, kVkF5 = 0x74;
 constexpr std::uintptr_t kCtrlD = 4;
@@ -54,20 +54,14 @@ Size MinimumWindowSize(int tabCount, Size proposed) {
     return proposed;
 }
 
-QueuedAction ClassifyQueuedMessage(const QueuedMessage& msg, bool toMainWindow, const HotKey& switchKey,
-                                   int modifiersDown, int tabCount, bool hasPendingChild) {
-    const bool keyDown = msg.message == kWmKeyDown || msg.message == kWmSysKeyDown;
-    if (keyDown && msg.lParam != kOwnMessageMarker &&
-        HotKeyMatches(switchKey, static_cast<int>(msg.wParam), modifiersDown)) {
-        return QueuedAction::kNextTab;
-    }
+QueuedAction ClassifyQueuedMessage(const QueuedMessage& msg, bool toMainWindow, HotKeyRole hotKey, int tabCount) {
+    using messages::kOwnMessageMarker;
+    if (hotKey == HotKeyRole::kSwitch) return QueuedAction::kNextTab;
     if (msg.message == kWmKeyDown && (msg.wParam == kVkEscape || msg.wParam == kVkSpace)) return QueuedAction::kSwallow;
     const bool ownSysCommand = toMainWindow && msg.message == kWmSysCommand;
     if (ownSysCommand && (msg.wParam & 0xFFF0) == kScClose) {
         if (msg.lParam == kOwnMessageMarker) {
-            if (tabCount == 0) return QueuedAction::kExit;
-            if (hasPendingChild) return QueuedAction::kDropPending;
-            return QueuedAction::kPass;
+            return tabCount == 0 ? QueuedAction::kExit : QueuedAction::kSwallow;
         }
         if (msg.lParam == 0 && tabCount == 0) return QueuedAction::kEndPendingAndExit;
         return QueuedAction::kPass;

@@ -6,15 +6,13 @@
 #include <string>
 #include <string_view>
 
+#include "common/GameMessages.h"
 #include "hotkeys/HotKeyFormat.h"
 #include "skin/DialogGeometry.h"
 
 namespace vorn::launcher {
 
 using skin::Rect;
-
-// Marks key and close messages the program produced itself.
-inline constexpr std::intptr_t kOwnMessageMarker = 7261;
 
 // The command lines the launcher starts programs with, its own path quoted so that a path
 // with spaces cannot be read as a shorter program followed by arguments. A game process:
@@ -44,9 +42,8 @@ Size MinimumWindowSize(int tabCount, Size proposed);
 enum class QueuedAction {
     kPass,                  // tool-tip relay and the dialog's own handling
     kNextTab,               // the window-switch key: next tab, consumed
-    kSwallow,               // Esc and Space: consumed, nothing happens
+    kSwallow,               // Esc, Space, a login cancelled beside tabs: consumed, nothing happens
     kExit,                  // a cancelled first login: the launcher ends quietly
-    kDropPending,           // a cancelled login beside open tabs: forget that child
     kEndPendingAndExit,     // closed while only a login is showing: end it and the launcher
     kForwardToTab,          // F5 and Ctrl+D: to the selected tab or the page window
     kRestoreThenPass,       // restore from the taskbar before any tab exists
@@ -58,11 +55,11 @@ struct QueuedMessage {
     std::intptr_t lParam = 0;
 };
 
-// modifiersDown: the modifier set held right now (Ctrl 2, Shift 4, Alt 1). toMainWindow:
+// hotKey: what HotKeyRoleOf makes of the message in the launcher's windows. toMainWindow:
 // the message is aimed at the main window itself. System commands count only then: the
 // close button of a message box or the add-account question also posts SC_CLOSE, to its
-// own window, and must not end the launcher.
-QueuedAction ClassifyQueuedMessage(const QueuedMessage& msg, bool toMainWindow, const HotKey& switchKey,
-                                   int modifiersDown, int tabCount, bool hasPendingChild);
+// own window, and must not end the launcher. A cancelled login beside open tabs changes
+// nothing: the login's process ends by itself, and its end is reported on its own.
+QueuedAction ClassifyQueuedMessage(const QueuedMessage& msg, bool toMainWindow, HotKeyRole hotKey, int tabCount);
 
 }  // namespace vorn::launcher

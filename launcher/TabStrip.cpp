@@ -137,4 +137,9 @@ int SelectionAfterClose(int closed, int remaining) {
     return closed < remaining ? closed : remaining - 1;
 }
 
+int SelectionAfterRemove(int removed, int selected, int remaining) {
+    if (removed == selected) return SelectionAfterClose(removed, remaining);
+    return removed < selected ? selected - 1 : selected;
+}
+
 }  // namespace vorn::launcher

@@ -82,5 +82,8 @@ Selection NextTabSelection(int selected, int tabCount, bool pageVisible);
 
 // The tab selected after tab `closed` was removed, leaving `remaining` tabs.
 int SelectionAfterClose(int closed, int remaining);
+// The same when `selected` was the selection before: another tab's removal leaves the
+// selected tab selected (at its new index).
+int SelectionAfterRemove(int removed, int selected, int remaining);
 
 }  // namespace vorn::launcher

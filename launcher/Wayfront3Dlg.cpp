@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "hotkeys/SettingDlg.h"
+#include "common/GameMessages.h"
 #include "launcher/LauncherMessages.h"
 #include "launcher/MainWindowRules.h"
 #include "launcher/Wayfront3DlgParts.h"
@@ -22,14 +23,10 @@ using namespace vorn::launcher::window;
 namespace {
 
 // Fills an image list with the frames of a strip picture of `frames` equal frames.
-// Rows painted through the buffer at a time: 128 rows of a maximised window are 640 KiB.
-constexpr int kPaintBandRows = 128;
-
 void BuildStripList(CImageList& list, UINT pictureId, int frames) {
-    HBITMAP strip = LoadPicture(pictureId);
+    const CBitmap strip(LoadPicture(pictureId));
     int width = 0, height = 0;
-    CBitmap holder(strip);
-    if (!holder.GetSize(&width, &height) || width < frames) return;
+    if (!strip.GetSize(&width, &height) || width < frames) return;
     if (list.Create(width / frames, height, ILC_COLOR24 | ILC_MASK, 0, 0)) list.AddMasked(strip, kSkinKeyColour);
 }
 
@@ -77,7 +74,10 @@ BOOL CWayfront3Dlg::OnInitDialog() {
     m_stcOtherAccount.m_bHandCursor = 1;
     m_stcOtherAccount.m_bUnderline = 1;
 
-    m_children.SetWindow(m_hWnd);
+    m_tabs.SetWindow(m_hWnd);
+    m_uTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    // Sent by the shell, which may run with lower rights than the launcher.
+    if (m_uTaskbarCreated != 0) ChangeWindowMessageFilterEx(m_hWnd, m_uTaskbarCreated, MSGFLT_ALLOW, nullptr);
     LoadHotKeys();
     // The game process and the pictures wait for the window's first showing (FinishStart).
     return TRUE;
@@ -93,20 +93,15 @@ void CWayfront3Dlg::FinishStart() {
 
     // The window is resized to its first game window: the skin follows (regions and
     // caption buttons are placed again on every size change).
-    HBITMAP minimize = LoadPicture(kMinimizePng), close = LoadPicture(kClosePng);
+    const CBitmap minimize(LoadPicture(kMinimizePng)), close(LoadPicture(kClosePng));  // copied by SetSkin
     SetSkin(LoadPicture(kMainBackPng), 0, 1, close, minimize, LoadPicture(kMaximizePng), LoadPicture(kRestorePng));
-    if (minimize != nullptr) DeleteObject(minimize);  // the close and minimise strips stay ours
-    if (close != nullptr) DeleteObject(close);
-
     for (auto [button, picture] : {std::pair{&m_btnHide, kHidePng}, std::pair{&m_btnSound, kSoundOnPng},
                                    std::pair{&m_btnMenu, kMenuPng}}) {
-        HBITMAP strip = LoadPicture(picture);
+        const CBitmap strip(LoadPicture(picture));  // each control keeps a copy
         button->SetBitmap(strip, 0);
-        if (strip != nullptr) DeleteObject(strip);
     }
-    HBITMAP link = LoadPicture(kLinkPng);
+    const CBitmap link(LoadPicture(kLinkPng));
     m_stcOtherAccount.SetImage(link);
-    if (link != nullptr) DeleteObject(link);
 
     BuildStripList(m_imgTabs, kTabsPng, 3);
     BuildStripList(m_imgTabClose, kTabClosePng, 3);
@@ -118,57 +113,31 @@ void CWayfront3Dlg::FinishStart() {
     if (m_afterShown) m_afterShown();
 }
 
-void CWayfront3Dlg::BringToFront() {
-    HWND foreground = GetForegroundWindow();
-    const DWORD ours = GetCurrentThreadId();
-    const DWORD theirs = foreground != nullptr ? GetWindowThreadProcessId(foreground, nullptr) : 0;
-    const bool attach = theirs != 0 && theirs != ours && AttachThreadInput(ours, theirs, TRUE);
-    SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    SetWindowPos(m_hWnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    SetForegroundWindow(m_hWnd);
-    if (attach) AttachThreadInput(ours, theirs, FALSE);
-}
-
 void CWayfront3Dlg::ExitLauncher() {
-    // A login still in progress is killed; the other game processes end with their windows.
-    m_children.TerminatePending();
-    m_children.Clear();
+    // From here on nothing is added: a window or an answer still queued finds the launcher
+    // on its way out.
+    m_bExiting = true;
     // Answers still on their way find nothing to act on.
     m_noticeJob.Abandon();
     m_updateJob.Abandon();
+    m_deferredBoxes.clear();
     RemoveKeyboardHook();
-    for (HWND window : m_arrTabWnd) {
+    // Every login under way is killed; the other game processes end with their windows.
+    // Closed once: a second exit request finds no tabs.
+    for (HWND window : m_tabs.EndAll()) {
+        ShowWindow(window, SW_HIDE);  // first: a top-level window would show at the corner
         SetParent(window, nullptr);
-        ShowWindow(window, SW_HIDE);
         PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     }
-    // Closed once: a second exit request finds no tabs.
-    m_arrTabWnd.clear();
-    m_arrTabTitle.clear();
     RemoveTrayIcon();
     PostQuitMessage(0);
-}
-
-void CWayfront3Dlg::ToggleHide() {
-    if (m_hWnd == nullptr) return;
-    if (IsWindowVisible(m_hWnd)) {
-        ShowWindow(m_hWnd, SW_HIDE);
-        if (m_dlgAddAcc.m_hWnd != nullptr) ShowWindow(m_dlgAddAcc.m_hWnd, SW_HIDE);
-        if (m_dlgNotice.m_hWnd != nullptr) ShowWindow(m_dlgNotice.m_hWnd, SW_HIDE);
-        if (m_pOpenSettingsDlg != nullptr && m_pOpenSettingsDlg->m_hWnd != nullptr &&
-            IsWindowVisible(m_pOpenSettingsDlg->m_hWnd)) {
-            m_pOpenSettingsDlg->EndDialog(IDCANCEL);  // nothing saved
-        }
-    } else {
-        ShowWindow(m_hWnd, SW_RESTORE);
-        BringToFront();
-    }
 }
 
 void CWayfront3Dlg::OnOK() {}
 
 void CWayfront3Dlg::OnCancel() {
-    if (ShowMessage(4, kTitle, L"窗口即将关闭，确定要退出游戏？", m_hWnd) == IDYES) ExitLauncher();
+    const int answer = RunModal([&] { return ShowMessage(4, kTitle, L"窗口即将关闭，确定要退出游戏？", m_hWnd); });
+    if (answer == IDYES) ExitLauncher();
 }
 
 BOOL CWayfront3Dlg::OnCommand(WPARAM wParam, LPARAM lParam) {
@@ -191,12 +160,11 @@ BOOL CWayfront3Dlg::OnCommand(WPARAM wParam, LPARAM lParam) {
 }
 
 void CWayfront3Dlg::PushSoundState() {
-    for (HWND window : m_arrTabWnd) PostMessageW(window, kMsgSoundState, m_bMute ? 1 : 0, 0);
+    for (HWND window : TabWindows()) PostMessageW(window, vorn::messages::kSoundState, m_bMute ? 1 : 0, 0);
     if (m_bMute != m_bShownMute) {
         m_bShownMute = m_bMute;
-        HBITMAP strip = LoadPicture(m_bMute ? kSoundMutedPng : kSoundOnPng);
+        const CBitmap strip(LoadPicture(m_bMute ? kSoundMutedPng : kSoundOnPng));
         m_btnSound.SetBitmap(strip, 0);
-        if (strip != nullptr) DeleteObject(strip);
         if (m_btnSound.m_hWnd != nullptr) InvalidateRect(m_btnSound.m_hWnd, nullptr, FALSE);
     }
 }
@@ -210,60 +178,26 @@ void CWayfront3Dlg::OnNoticeReady(WPARAM job) {
     if (notice && notice->show) m_dlgNotice.CreateAndShow(std::move(*notice));
 }
 
-void CWayfront3Dlg::PaintWindow(HDC target) {
-    RECT area{};
-    GetClientRect(m_hWnd, &area);
-    // Only the part being painted (a tab's hover look repaints the strip, not the whole,
-    // often maximised, window), through a buffer of a band of rows: each band reaches the
-    // screen whole, and a maximised window's paint no longer needs megabytes at once.
-    RECT clip{};
-    if (GetClipBox(target, &clip) != ERROR && !IntersectRect(&area, &area, &clip)) return;
-    const int width = area.right - area.left;
-    const int bandRows = std::min<int>(kPaintBandRows, area.bottom - area.top);
-    if (width <= 0 || bandRows <= 0) return;
-    CMemoryCanvas canvas(target, width, bandRows);
-    if (!canvas.ok()) return;
-    HDC dc = canvas.dc();
-    HFONT font = reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
-    HGDIOBJ oldFont = font != nullptr ? SelectObject(dc, font) : nullptr;
-    SetBkMode(dc, TRANSPARENT);
-    for (int top = area.top; top < area.bottom; top += bandRows) {
-        // Drawing keeps window coordinates; what falls outside the band is cut off.
-        SetWindowOrgEx(dc, area.left, top, nullptr);
-        PaintSkin(dc);
-        for (int i = 0; i < TabCount(); ++i) {
-            const Rect tab = TabRect(i);
-            if (tab.bottom <= top || tab.top >= top + bandRows) continue;
-            ImageList_DrawEx(m_imgTabs.GetSafeHandle(), TabImage(i, m_nCurTab, m_nHotTab), dc, tab.left, tab.top,
-                             tab.Width(), tab.Height(), CLR_DEFAULT, CLR_DEFAULT, ILD_TRANSPARENT | ILD_SCALE);
-            if (i == m_nHotTab && m_nCloseState >= 0) {
-                const Rect box = CloseBoxRect(i);
-                ImageList_DrawEx(m_imgTabClose.GetSafeHandle(), m_nCloseState, dc, box.left, box.top, box.Width(),
-                                 box.Height(), CLR_DEFAULT, CLR_DEFAULT, ILD_TRANSPARENT | ILD_SCALE);
-            }
-            RECT title = ToRECT(TitleRect(i));
-            const std::wstring& text = m_arrTabTitle[static_cast<size_t>(i)];
-            DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &title, DT_SINGLELINE);
-        }
-        SetWindowOrgEx(dc, 0, 0, nullptr);
-        BitBlt(target, area.left, top, width, std::min(bandRows, static_cast<int>(area.bottom) - top), dc, 0, 0,
-               SRCCOPY);
-    }
-    if (oldFont != nullptr) SelectObject(dc, oldFont);
-}
-
 void CWayfront3Dlg::OnSize(int cx, int cy) {
     const RECT at = ToRECT(GameWindowRect(cx, cy));
     HWND placed = nullptr;
     if (IsPageVisible()) {
-        placed = m_hPageWnd;
+        placed = m_tabs.PageWindow();
     } else if (m_nCurTab >= 0 && m_nCurTab < TabCount()) {
-        placed = m_arrTabWnd[static_cast<size_t>(m_nCurTab)];
+        placed = TabWindows()[static_cast<size_t>(m_nCurTab)];
     }
     if (placed != nullptr) MoveWindow(placed, at.left, at.top, at.right - at.left, at.bottom - at.top, FALSE);
 }
 
 LRESULT CWayfront3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == m_uTaskbarCreated && m_uTaskbarCreated != 0) {
+        // The shell restarted without the icons it had: the launcher's comes back.
+        if (m_bTrayWanted && !m_bExiting) {
+            m_bTrayIcon = false;
+            AddTrayIcon();
+        }
+        return 0;
+    }
     switch (msg) {
     case WM_PAINT:
         if (IsIconic(m_hWnd)) {
@@ -284,7 +218,8 @@ LRESULT CWayfront3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case WM_SIZE: {
         const int cx = LOWORD(lParam), cy = HIWORD(lParam);
-        OnSize(cx, cy);
+        // A minimised launcher has no room to speak of: the game keeps its page laid out.
+        if (wParam != SIZE_MINIMIZED) OnSize(cx, cy);
         const LRESULT result = CDlgEx::WindowProc(msg, wParam, lParam);
         if (cx != m_nLastWidth && m_btnHide.m_hWnd != nullptr) {
             const CaptionControls controls = CaptionControlRects(cx);
@@ -383,20 +318,23 @@ LRESULT CWayfront3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case kMsgFinishStart:
         FinishStart();
         return 0;
-    case kMsgWindowArrived:
+    case kMsgShowDeferredBoxes:
+        ShowDeferredBoxes();
+        return 0;
+    case vorn::messages::kWindowArrived:
         OnWindowArrived(reinterpret_cast<HWND>(wParam), lParam);
         return 0;
-    case kMsgReloadHotKeys:
+    case vorn::messages::kReloadHotKeys:
         LoadHotKeys();
         return 0;
-    case kMsgTrayCallback:
+    case vorn::messages::kTrayCallback:
         if (lParam == WM_LBUTTONUP) {
             ToggleHide();
         } else if (lParam == WM_RBUTTONUP) {
-            PostMessageW(m_hWnd, kMsgShowTrayMenu, 0, 0);
+            PostMessageW(m_hWnd, vorn::messages::kShowTrayMenu, 0, 0);
         }
         return 0;
-    case kMsgShowTrayMenu:
+    case vorn::messages::kShowTrayMenu:
         ShowTrayMenu();
         return 0;
     case kMsgNoticeReady:
@@ -414,7 +352,7 @@ LRESULT CWayfront3Dlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case kMsgCacheCleared:
         OnCacheCleared(wParam);
         return 0;
-    case kMsgAddAccountAnswer:
+    case vorn::messages::kAddAccountAnswer:
         OnAddAccountAnswer(wParam);
         return 0;
     default:

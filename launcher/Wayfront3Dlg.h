@@ -11,6 +11,7 @@
 //   Wayfront3DlgChildren.cpp  the game processes: starting them, titles, arriving windows
 //   Wayfront3DlgTray.cpp      tray icon, pop-up menus and their commands
 //   Wayfront3DlgKeys.cpp      the keyboard hook, hot keys and queued key messages
+//   Wayfront3DlgBoxes.cpp     hiding and showing, with the launcher's own boxes
 #include <windows.h>
 
 #include <functional>
@@ -24,10 +25,9 @@
 #include "hotkeys/HotKeyFormat.h"
 #include "launcher/AddAccDlg.h"
 #include "launcher/BackgroundJob.h"
-#include "launcher/GameProcesses.h"
+#include "launcher/GameTabs.h"
 #include "launcher/LauncherMessages.h"
 #include "launcher/TabStrip.h"
-#include "launcher/TabTitles.h"
 #include "skin/BtnEx.h"
 #include "online/PopInfoDlg.h"
 #include "online/UpdateRules.h"
@@ -41,11 +41,12 @@ public:
     explicit CWayfront3Dlg(CWnd* parent = nullptr);
     ~CWayfront3Dlg() override;
 
-    // A queued press of the boss or sound key, aimed at any window of this process: the
-    // hook has acted on it already, and its default handling must not follow (F10 or an
-    // Alt combination would start the system menu's keyboard mode in a window being
-    // hidden, and that mode would take the player's next click anywhere on the desktop).
-    bool IsHotKeyPress(const MSG& msg) const;
+    // A queued press of the boss or sound key, aimed at any window of this process, whose
+    // default handling would start a menu mode: the hook has acted on it already, and F10
+    // or an Alt combination would start the system menu's keyboard mode in a window being
+    // hidden, a mode that takes the player's next click anywhere on the desktop. Never a
+    // key typed into a key box of the settings dialog.
+    bool SwallowsHotKeyPress(const MSG& msg) const;
 
     // The caller's work for the moment the window is on screen (the usage report), after
     // the first game process has started.
@@ -68,12 +69,18 @@ protected:
 
 private:
     // --- the window (Wayfront3Dlg.cpp)
-    // Ends the launcher: a login in progress is killed, the tabs are closed.
+    // Ends the launcher: every login in progress is killed, the tabs are closed.
     void ExitLauncher();
+    // --- hiding and boxes (Wayfront3DlgBoxes.cpp)
     void BringToFront();
     // Hides the launcher with everything it shows, or brings it back to the front.
     void ToggleHide();
-    void PaintWindow(HDC target);
+    // The launcher's own message box, once the launcher is on screen: an answer that comes
+    // while it is hidden waits for its return.
+    void Tell(const std::wstring& text);
+    void ShowDeferredBoxes();
+    // A modal box of the launcher's own (the launcher is disabled under it).
+    int RunModal(const std::function<int()>& box);
     void OnSize(int cx, int cy);
     void PushSoundState();
     // The notice is fetched on a worker when its timer fires and shown when it is there.
@@ -81,12 +88,16 @@ private:
     void OnNoticeReady(WPARAM job);
 
     // --- tab strip and tabs (Wayfront3DlgTabs.cpp)
-    int TabCount() const { return static_cast<int>(m_arrTabWnd.size()); }
+    // The skin and the strip, through a buffer.
+    void PaintWindow(HDC target);
+    int TabCount() const { return m_tabs.Count(); }
+    const std::vector<HWND>& TabWindows() const { return m_tabs.Windows(); }
     // Shows one tab window (placed, on top, foreground) and hides the others; null hides all.
     void ShowTab(HWND window);
     void NextTab();
     void CloseTab(int tab);
-    // Takes a tab out of the strip and shows the one that takes its place.
+    // Takes a tab out of the strip; the selected tab stays selected, and when it was the one
+    // taken out, the one that takes its place is shown.
     void RemoveTab(int tab);
     void SelectTabAt(POINT point);
     // The strip's mouse forms; TRUE when the point was in the band and the message is done.
@@ -106,15 +117,13 @@ private:
     void StartNewLauncher();
     LRESULT OnCopyData(WPARAM wParam, LPARAM lParam);
     void OnWindowArrived(HWND window, LPARAM isPageWindow);
-    bool IsAcceptableArrival(HWND window) const;
     void ShowAddAccountQuestion();
     void OnAddAccountAnswer(WPARAM newTab);
-    // Titles registered by game processes whose windows have not arrived yet are paired
-    // with the processes that sent them; a process's end frees its titles.
-    void DropEndedTitles();
     // A game process ended on its own: its tab goes, or a login's hold on the window.
     void OnChildEnded(unsigned serial);
-    vorn::launcher::GameProcess* Hold(vorn::launcher::ProcessId process, vorn::launcher::ChildState state);
+    // A login holds the launcher disabled; when none is left and no box of the launcher's
+    // own is open, the window is given back.
+    void EnableUnlessHeld();
 
     // --- tray and menus (Wayfront3DlgTray.cpp)
     void AddTrayIcon();
@@ -135,8 +144,8 @@ private:
     // Reads the three hot keys and tells the game windows to do the same.
     void LoadHotKeys();
     void ToggleSound() { m_bMute = !m_bMute; }
-    // What the hook posted about a key.
-    void OnHotKey(WPARAM action);
+    // What the hook posted about a key (a HotKeyRole).
+    void OnHotKey(WPARAM role);
     bool HandleQueuedRule(MSG* msg, bool* consumed);
 
     HICON m_hIcon = nullptr;
@@ -148,9 +157,9 @@ private:
     BOOL m_bShownMute = TRUE;  // the sound button's look; silent at first so the first tick sets it
     CPopInfoDlg m_dlgNotice;
     OSVERSIONINFOW m_osvi{};
-    HWND m_hPageWnd = nullptr;              // a game window that asked not to be a tab
-    std::vector<HWND> m_arrTabWnd;          // tab windows, in tab order
-    std::vector<std::wstring> m_arrTabTitle;
+    // The tabs (the lists of tab windows and titles), the page window and the game
+    // processes, written by this owner alone.
+    vorn::launcher::GameTabs m_tabs{vorn::launcher::kMsgChildEnded};
     CImageList m_imgTabs;
     CImageList m_imgTabClose;
     int m_nCurTab = 0;
@@ -163,14 +172,8 @@ private:
     // The settings dialog opened from a menu, while it is open: the boss key dismisses it,
     // and a second "设置..." brings it forward instead of opening another.
     CSettingDlg* m_pOpenSettingsDlg = nullptr;
-    vorn::HotKey m_switchKey;  // the window-switch key, as last loaded (the hook keeps the other two)
-    vorn::HotKey m_bossKey, m_soundKey;  // the hook's two keys, as last loaded
+    vorn::HotKeySet m_hotKeys;  // as last loaded; the hook has its own copy of the same
 
-    vorn::launcher::PendingTitles m_pendingTitles;
-    // Every game process the window knows of; the pending one is the last started whose
-    // window has not arrived.
-    vorn::launcher::GameProcesses m_children{vorn::launcher::kMsgChildEnded};
-    vorn::launcher::StartGate m_newLauncherGate{1000};  // one new launcher per second at most
     bool m_bTabLimitShown = false;                      // the "only 3 tabs" box is open
     int m_nLastWidth = 0;
     bool m_bNoticeArmed = false;
@@ -181,6 +184,12 @@ private:
     };
     vorn::launcher::BackgroundJob<UpdateAnswer> m_updateJob;
     bool m_bTrayIcon = false;
+    bool m_bTrayWanted = false;   // the first game window has come: the icon belongs there
+    bool m_bExiting = false;      // ExitLauncher has begun: nothing is added any more
+    UINT m_uTaskbarCreated = 0;   // the shell's "taskbar created" message: icons are lost
+    int m_nOwnModal = 0;          // boxes of the launcher's own open (nested)
+    std::vector<HWND> m_hiddenBoxes;          // boxes hidden with the launcher, shown with it
+    std::vector<std::wstring> m_deferredBoxes;  // answers that came while it was hidden
     bool m_bStartPosted = false;  // the rest of the start is on its way or done
     bool m_bStarted = false;
     int m_nCacheClearings = 0;  // clearing threads started whose report has not come yet

@@ -38,7 +38,7 @@ void CWayfront3Dlg::StartTabProcess() {
     std::wstring commandLine = vorn::ToWide(TabProcessCommandLine(vorn::ToU16(self), handle, TabCount()));
     HANDLE process = nullptr;
     if (!vorn::StartProcess(TabProgramOverride(), commandLine, &process)) return;
-    m_children.AddStarted(process);
+    m_tabs.AddStarted(process);
 }
 
 void CWayfront3Dlg::StartUpdater() {
@@ -72,9 +72,9 @@ void CWayfront3Dlg::OnAddAccountAnswer(WPARAM newTab) {
             // One box at a time: each would otherwise open inside the last one's loop.
             if (m_bTabLimitShown) return;
             m_bTabLimitShown = true;
-            ShowMessage(0, kTitle, L"当前窗体只支持3个游戏页", m_hWnd);
+            Tell(L"当前窗体只支持3个游戏页");
             m_bTabLimitShown = false;
-        } else if (m_children.CountLoggingIn() < kMaxTabs) {
+        } else if (m_tabs.CountPendingLogins() < kMaxTabs) {
             StartTabProcess();
         }
     } else if (newTab == 0) {
@@ -82,36 +82,20 @@ void CWayfront3Dlg::OnAddAccountAnswer(WPARAM newTab) {
     }
 }
 
-void CWayfront3Dlg::DropEndedTitles() {
-    // A title's process that the launcher no longer holds has ended (or its window came).
-    m_pendingTitles.DropEnded([&](ProcessId process) {
-        const GameProcess* held = m_children.FindByPid(process);
-        return held == nullptr || held->HasEnded();
-    });
-}
-
 void CWayfront3Dlg::OnChildEnded(unsigned serial) {
-    GameProcess* child = m_children.FindBySerial(serial);
-    // Let go of already, or a forged report about a process that still runs.
-    if (child == nullptr || !child->HasEnded()) return;
-    const ChildState state = child->state;
-    const HWND window = child->window;
-    m_children.Forget(*child);
-    DropEndedTitles();
-
-    const auto tab = std::find(m_arrTabWnd.begin(), m_arrTabWnd.end(), window);
-    const bool isTab = state == ChildState::kTab && window != nullptr && tab != m_arrTabWnd.end();
-    const bool isPage = state == ChildState::kPageWindow && window != nullptr && window == m_hPageWnd;
+    // Nothing for a process let go of already, or a forged report about one that runs.
+    const auto ended = m_tabs.TakeEnded(serial);
+    if (!ended || m_bExiting) return;
+    const bool isTab = ended->state == ChildState::kTab && ended->tab >= 0;
     const int tabsLeft = TabCount() - (isTab ? 1 : 0);
-    const bool pageLeft = m_hPageWnd != nullptr && !isPage;
-    const ChildEndEffects effects = AfterChildEnded(state, tabsLeft, pageLeft, m_children.CountLoggingIn());
+    const ChildEndEffects effects =
+        AfterChildEnded(ended->state, tabsLeft, m_tabs.PageWindow() != nullptr, m_tabs.CountPendingLogins());
     if (effects.exitLauncher) {
         ExitLauncher();
         return;
     }
-    if (effects.removeTab && isTab) RemoveTab(static_cast<int>(tab - m_arrTabWnd.begin()));
-    if (effects.forgetPage && isPage) m_hPageWnd = nullptr;
-    if (effects.enableLauncher) EnableWindow(m_hWnd, TRUE);
+    if (effects.removeTab && isTab) RemoveTab(ended->tab);
+    if (effects.enableLauncher) EnableUnlessHeld();
 }
 
 LRESULT CWayfront3Dlg::OnCopyData(WPARAM wParam, LPARAM lParam) {
@@ -119,74 +103,35 @@ LRESULT CWayfront3Dlg::OnCopyData(WPARAM wParam, LPARAM lParam) {
     if (data == nullptr) return FALSE;
     const auto title = ReadCopyDataTitle(data->lpData, data->cbData);
     if (!title) return FALSE;
-    DropEndedTitles();
-
     // The sender's window, when it names itself in wParam, gives its process.
     const ProcessId fromWindow = ProcessOf(reinterpret_cast<HWND>(wParam));
-    ProcessId sender = TitleSender(fromWindow != GetCurrentProcessId() ? fromWindow : kUnknownProcess,
-                                   m_children.LoggingInPids());
-    std::vector<std::u16string> tabTitles;
-    for (const std::wstring& t : m_arrTabTitle) tabTitles.push_back(vorn::ToU16(t));
-    GameProcess* adopted = nullptr;
-    if (sender != kUnknownProcess && m_children.FindByPid(sender) == nullptr) {
-        // Watched, so that its title goes when it ends; paired by order when it cannot be.
-        adopted = m_children.Adopt(sender, ChildState::kLoggingIn);
-        if (adopted == nullptr) sender = kUnknownProcess;
-    }
-    if (!m_pendingTitles.Register(*title, sender, tabTitles)) {
-        if (adopted != nullptr) m_children.Forget(*adopted);
-        return FALSE;
-    }
-    return TRUE;
-}
-
-bool CWayfront3Dlg::IsAcceptableArrival(HWND window) const {
-    // The launcher moves, shows and closes what arrives: only a live window of another
-    // process that it does not hold already.
-    if (window == nullptr || !IsWindow(window)) return false;
-    const ProcessId process = ProcessOf(window);
-    if (process == 0 || process == GetCurrentProcessId()) return false;
-    if (window == m_hPageWnd) return false;
-    return std::find(m_arrTabWnd.begin(), m_arrTabWnd.end(), window) == m_arrTabWnd.end();
+    return m_tabs.RegisterTitle(*title, fromWindow != GetCurrentProcessId() ? fromWindow : kUnknownProcess) ? TRUE
+                                                                                                           : FALSE;
 }
 
 void CWayfront3Dlg::OnWindowArrived(HWND window, LPARAM isPageWindow) {
-    if (!IsAcceptableArrival(window)) return;
-    if (m_arrTabWnd.empty()) {
+    // The launcher moves, shows and closes what arrives: only a live window of another
+    // process that it does not hold already, and nothing once the exit has begun.
+    if (m_bExiting || !m_tabs.IsNew(window)) return;
+    if (TabCount() == 0) {
         // The first game window turns the 1 x 1 window into the maximised launcher; a tab
         // after a page window finds it maximised already.
         if (!m_bMaximized) ToggleMaximize();
         AddTrayIcon();
         SetTimer(m_hWnd, kSoundTimer, kSoundPeriodMs, nullptr);
     }
+    const ProcessId process = ProcessOf(window);
     if (isPageWindow != 0) {
-        m_hPageWnd = window;
-        if (GameProcess* child = Hold(ProcessOf(window), ChildState::kPageWindow)) child->window = window;
+        m_tabs.SetPageWindow(window, process);
         return;
     }
     ShowTab(nullptr);
-    if (IsPageVisible()) ShowWindow(m_hPageWnd, SW_HIDE);
-
-    const ProcessId process = ProcessOf(window);
-    DropEndedTitles();
-    const std::u16string title = m_pendingTitles.TakeFor(process);
-    if (GameProcess* child = Hold(process, ChildState::kTab)) child->window = window;
-
-    m_arrTabWnd.push_back(window);
-    m_arrTabTitle.push_back(vorn::ToWide(title));
+    if (IsPageVisible()) ShowWindow(m_tabs.PageWindow(), SW_HIDE);
+    m_tabs.AddTab(window, process);
     m_nCurTab = TabCount() - 1;
-    m_children.DropPending();
     Repaint(StripRect(TabCount()));
     if (!m_bNoticeArmed) {
         m_bNoticeArmed = true;
         SetTimer(m_hWnd, kNoticeTimer, kNoticeDelayMs, nullptr);
     }
-}
-
-GameProcess* CWayfront3Dlg::Hold(ProcessId process, ChildState state) {
-    // Watched from its window's arrival on, whoever started it.
-    GameProcess* child = m_children.FindByPid(process);
-    if (child == nullptr) return m_children.Adopt(process, state);
-    child->state = state;
-    return child;
 }

@@ -3,10 +3,10 @@
 // to the launcher's own windows (window-switch key, Esc, F5, a cancelled login).
 #include "launcher/Wayfront3Dlg.h"
 
-#include "common/Settings.h"
+#include "common/GameMessages.h"
 #include "hotkeys/HotKeys.h"
+#include "hotkeys/SettingDlg.h"
 #include "launcher/KeyHook.h"
-#include "launcher/KeyHookRules.h"
 #include "launcher/LauncherMessages.h"
 #include "launcher/MainWindowRules.h"
 #include "launcher/Wayfront3DlgParts.h"
@@ -15,47 +15,52 @@ using namespace vorn::launcher;
 using namespace vorn::launcher::window;
 
 void CWayfront3Dlg::InstallKeyboardHook() {
-    SetKeyHookTarget(m_hWnd, &m_arrTabWnd);
+    SetKeyHookTarget(m_hWnd, &TabWindows());
     InstallKeyHook();
 }
 
 void CWayfront3Dlg::RemoveKeyboardHook() { RemoveKeyHook(); }
 
-void CWayfront3Dlg::OnHotKey(WPARAM action) {
-    switch (static_cast<HookAction>(action)) {
-    case HookAction::kToggleHide:
+void CWayfront3Dlg::OnHotKey(WPARAM role) {
+    switch (static_cast<vorn::HotKeyRole>(role)) {
+    case vorn::HotKeyRole::kBoss:
         ToggleHide();
         break;
-    case HookAction::kToggleSound:
+    case vorn::HotKeyRole::kSound:
         ToggleSound();
         break;
-    case HookAction::kNone:
+    default:  // the hook posts no other
         break;
     }
 }
 
 void CWayfront3Dlg::LoadHotKeys() {
-    using namespace vorn::settings;
-    vorn::ReadHotKey(kKeyBossKey, kKeyBossKeyDefault, &m_bossKey.code, &m_bossKey.modifiers);
-    vorn::ReadHotKey(kKeySwitchKey, kKeySwitchKeyDefault, &m_switchKey.code, &m_switchKey.modifiers);
-    for (HWND window : m_arrTabWnd) PostMessageW(window, kMsgGameReloadHotKeys, 0, 0);
-    if (m_hPageWnd != nullptr) PostMessageW(m_hPageWnd, kMsgGameReloadHotKeys, 0, 0);
-    vorn::ReadHotKey(kKeySoundKey, kKeySoundKeyDefault, &m_soundKey.code, &m_soundKey.modifiers);
-    SetKeyHookKeys(m_bossKey, m_soundKey);
+    m_hotKeys = vorn::ReadHotKeySet();
+    for (HWND window : TabWindows()) PostMessageW(window, vorn::messages::kGameReloadHotKeys, 0, 0);
+    if (m_tabs.PageWindow() != nullptr) PostMessageW(m_tabs.PageWindow(), vorn::messages::kGameReloadHotKeys, 0, 0);
+    SetKeyHookKeys(m_hotKeys);
 }
 
-bool CWayfront3Dlg::IsHotKeyPress(const MSG& msg) const {
-    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+bool CWayfront3Dlg::SwallowsHotKeyPress(const MSG& msg) const {
+    // Only where the default handling would start a menu mode (F10, Alt combinations).
+    if (msg.message != WM_SYSKEYDOWN) return false;
+    const vorn::KeyPressContext context{false, TabCount(), vorn::IsKeyBoxFocused()};
     const int vk = static_cast<int>(msg.wParam);
-    if (!MayBeHotKey(TabCount(), msg.message, vk, m_bossKey, m_soundKey)) return false;
-    return KeyHookAction(TabCount(), msg.message, vk, vorn::CurrentHotKeyModifiers(), m_bossKey, m_soundKey) !=
-           HookAction::kNone;
+    if (!vorn::MayBeHotKey(m_hotKeys, msg.message, vk, context)) return false;
+    const vorn::HotKeyRole role =
+        vorn::HotKeyRoleOf(m_hotKeys, msg.message, vk, msg.lParam, vorn::CurrentHotKeyModifiers(), context);
+    return role == vorn::HotKeyRole::kBoss || role == vorn::HotKeyRole::kSound;
 }
 
 bool CWayfront3Dlg::HandleQueuedRule(MSG* msg, bool* consumed) {
-    const QueuedAction action =
-        ClassifyQueuedMessage({msg->message, msg->wParam, msg->lParam}, msg->hwnd == m_hWnd, m_switchKey,
-                              vorn::CurrentHotKeyModifiers(), TabCount(), m_children.HasPending());
+    const QueuedMessage queued{msg->message, msg->wParam, msg->lParam};
+    const vorn::KeyPressContext context{false, TabCount(), vorn::IsKeyBoxFocused()};
+    const bool maybeKey = vorn::MayBeHotKey(m_hotKeys, msg->message, static_cast<int>(msg->wParam), context);
+    const vorn::HotKeyRole role =
+        maybeKey ? vorn::HotKeyRoleOf(m_hotKeys, msg->message, static_cast<int>(msg->wParam), msg->lParam,
+                                      vorn::CurrentHotKeyModifiers(), context)
+                 : vorn::HotKeyRole::kNone;
+    const QueuedAction action = ClassifyQueuedMessage(queued, msg->hwnd == m_hWnd, role, TabCount());
     *consumed = true;
     switch (action) {
     case QueuedAction::kNextTab:
@@ -66,18 +71,15 @@ bool CWayfront3Dlg::HandleQueuedRule(MSG* msg, bool* consumed) {
     case QueuedAction::kExit:
         ExitLauncher();
         return true;
-    case QueuedAction::kDropPending:
-        m_children.DropPending();
-        return true;
     case QueuedAction::kEndPendingAndExit:
         ExitLauncher();  // which ends the login too
         return true;
     case QueuedAction::kForwardToTab: {
         HWND target = nullptr;
-        if (m_nCurTab >= 0 && m_nCurTab < TabCount() && IsWindowVisible(m_arrTabWnd[static_cast<size_t>(m_nCurTab)])) {
-            target = m_arrTabWnd[static_cast<size_t>(m_nCurTab)];
+        if (m_nCurTab >= 0 && m_nCurTab < TabCount() && IsWindowVisible(TabWindows()[static_cast<size_t>(m_nCurTab)])) {
+            target = TabWindows()[static_cast<size_t>(m_nCurTab)];
         } else if (IsPageVisible()) {
-            target = m_hPageWnd;
+            target = m_tabs.PageWindow();
         }
         if (target != nullptr) PostMessageW(target, msg->message, msg->wParam, msg->lParam);
         return true;

@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 
+#include "common/GameMessages.h"
 #include "common/RunMode.h"
 #include "common/WideText.h"
 #include "hotkeys/SettingDlg.h"
@@ -13,7 +14,6 @@
 #include "launcher/Wayfront3DlgParts.h"
 #include "maintenance/CacheClear.h"
 #include "online/UpdateCheck.h"
-#include "skin/MessageBox.h"
 
 using namespace vorn::launcher;
 using namespace vorn::launcher::window;
@@ -26,7 +26,7 @@ NOTIFYICONDATAW TrayIconData(HWND window, HICON icon) {
     data.hWnd = window;
     data.uID = kTrayIconId;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    data.uCallbackMessage = kMsgTrayCallback;
+    data.uCallbackMessage = vorn::messages::kTrayCallback;
     data.hIcon = icon;
     lstrcpynW(data.szTip, kTitle, ARRAYSIZE(data.szTip));
     return data;
@@ -35,7 +35,8 @@ NOTIFYICONDATAW TrayIconData(HWND window, HICON icon) {
 }  // namespace
 
 void CWayfront3Dlg::AddTrayIcon() {
-    if (m_bTrayIcon || m_hWnd == nullptr) return;
+    if (m_bTrayIcon || m_bExiting || m_hWnd == nullptr) return;
+    m_bTrayWanted = true;
     NOTIFYICONDATAW data = TrayIconData(m_hWnd, m_hIcon);
     m_bTrayIcon = Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
 }
@@ -76,7 +77,7 @@ void CWayfront3Dlg::RunMenuCommand(int command) {
     switch (command) {
     case kMenuRefresh:
         // Marked as the program's own: it refreshes even where F5 is a hot key.
-        PostMessageW(m_hWnd, WM_KEYDOWN, VK_F5, kOwnMessageMarker);
+        PostMessageW(m_hWnd, WM_KEYDOWN, VK_F5, vorn::messages::kOwnMessageMarker);
         break;
     case kMenuToggleHide:
         ToggleHide();
@@ -116,7 +117,7 @@ void CWayfront3Dlg::OnUpdateChecked(WPARAM job) {
         ExitLauncher();
         return;
     }
-    ShowMessage(0, kTitle, vorn::ToWide(std::u16string(vorn::UpdateMenuAnswerText(answer->outcome))).c_str(), m_hWnd);
+    Tell(vorn::ToWide(std::u16string(vorn::UpdateMenuAnswerText(answer->outcome))));
 }
 
 void CWayfront3Dlg::ClearCache() {
@@ -127,7 +128,7 @@ void CWayfront3Dlg::ClearCache() {
 void CWayfront3Dlg::OnCacheCleared(WPARAM everythingRemoved) {
     if (m_nCacheClearings <= 0) return;  // not one of ours
     --m_nCacheClearings;
-    ShowMessage(0, kTitle, vorn::ToWide(std::u16string(CacheClearedText(everythingRemoved == 1))).c_str(), m_hWnd);
+    Tell(vorn::ToWide(std::u16string(CacheClearedText(everythingRemoved == 1))));
 }
 
 void CWayfront3Dlg::OpenSettings() {
@@ -137,6 +138,6 @@ void CWayfront3Dlg::OpenSettings() {
     }
     CSettingDlg dialog(this);
     m_pOpenSettingsDlg = &dialog;
-    dialog.DoModal();
+    RunModal([&] { return static_cast<int>(dialog.DoModal()); });
     m_pOpenSettingsDlg = nullptr;
 }

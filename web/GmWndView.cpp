@@ -44,6 +44,10 @@ void CGmWndView::OnTitleChange(const wchar_t* title) {
 void CGmWndView::OnNavigateComplete2(const wchar_t* url) {
     const vorn::GameProcess& process = vorn::GetGameProcess();
     if (process.pageUrl != nullptr) *process.pageUrl = url;
+    // Placed and shown once, when its first page has come; from then on the launcher shows
+    // and hides it with its tabs (a background tab whose page reloads or loads a frame
+    // stays behind the selected one).
+    if (m_bPlaced) return;
     CWinApp* app = AfxGetApp();
     CWnd* frame = app != nullptr ? app->m_pMainWnd : nullptr;
     RECT client{};
@@ -51,6 +55,7 @@ void CGmWndView::OnNavigateComplete2(const wchar_t* url) {
     const RECT place = FramePlacement(client);
     MoveWindow(frame->m_hWnd, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
     ShowWindow(frame->m_hWnd, SW_SHOW);
+    m_bPlaced = true;
 }
 
 void CGmWndView::OnBeforeNavigate2(const wchar_t* url, DWORD, const wchar_t*, VARIANT*, const wchar_t*, BOOL* cancel) {

@@ -1,7 +1,7 @@
 #pragma once
 // The game window's document and its one view: the game page (or the game-hall page) in
 // the browser. The view keeps the page's title and address for the favourites, places and
-// shows the frame inside the launcher when a page has arrived, and carries out the hall
+// shows the frame inside the launcher when its first page has arrived, and carries out the hall
 // page's "entergame" command.
 #include "framework/HtmlView.h"
 
@@ -28,4 +28,7 @@ protected:
     void OnNavigateComplete2(const wchar_t* url) override;
     void OnBeforeNavigate2(const wchar_t* url, DWORD flags, const wchar_t* target, VARIANT* postData,
                            const wchar_t* headers, BOOL* cancel) override;
+
+private:
+    bool m_bPlaced = false;  // the first completed navigation has placed and shown the frame
 };

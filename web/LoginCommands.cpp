@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/BuildSettings.h"
+#include "common/GameMessages.h"
 #include "common/Settings.h"
 #include "framework/Dialog.h"
 #include "skin/MessageBox.h"
@@ -19,7 +20,7 @@ namespace {
 LRESULT RegisterWithLauncher(HWND launcher, const std::u16string& key) {
     std::wstring text = WideOf(key);
     COPYDATASTRUCT data{};
-    data.dwData = 0;
+    data.dwData = messages::kCopyDataTabTitle;
     data.cbData = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
     data.lpData = text.data();
     return SendMessageW(launcher, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
@@ -35,7 +36,13 @@ void LoadGame(const LoginRequest& request, CDialog* background) {
         return;
     }
     const AccountKey key = SplitAccountPart(DecodeAccountPart(request.accountPart));
-    if (RegisterWithLauncher(GetGameProcess().launcherWnd, key.Key()) == 0) {
+    const HWND launcher = GetGameProcess().launcherWnd;
+    if (RegisterWithLauncher(launcher, key.Key()) == 0) {
+        // No answer from a launcher that has gone is no refusal: the login just ends.
+        if (!IsWindow(launcher)) {
+            background->EndDialog(2);
+            return;
+        }
         ShowMessage(0, build::kWindowTitle, WideOf(DuplicateLoginMessage(key)).c_str(), nullptr);
         background->EndDialog(2);
         return;

@@ -1,6 +1,6 @@
 #include "web/MainFrame.h"
 
-#include "common/Settings.h"
+#include "common/GameMessages.h"
 #include "hotkeys/HotKeyFormat.h"
 #include "hotkeys/HotKeys.h"
 #include "sound/SoundMute.h"
@@ -10,16 +10,12 @@
 
 namespace {
 
-constexpr UINT kAnnounceFrame = WM_USER + 2;
-constexpr UINT kSoundState = WM_USER + 5;
-constexpr UINT kReloadHotKeys = WM_USER + 7;
+using vorn::messages::kOwnMessageMarker;
 constexpr WPARAM kCtrlD = 4;
 constexpr UINT kScanCodeD = 0x0020;
 
 // Each game process keeps its own copy of the hot keys.
-vorn::HotKey g_bossKey;
-vorn::HotKey g_switchKey;
-vorn::HotKey g_soundKey;
+vorn::HotKeySet g_hotKeys;
 
 // The captions of the browser's script message boxes, in the order they are looked for.
 constexpr const wchar_t* kScriptBoxTitles[] = {L"来自网页的消息", L"Windows Internet Explorer",
@@ -30,11 +26,7 @@ bool IsPlainF5(const vorn::HotKey& key) { return key.code == VK_F5 && key.modifi
 }  // namespace
 
 namespace vorn {
-void ReadGameHotKeys() {
-    ReadHotKey(settings::kKeyBossKey, settings::kKeyBossKeyDefault, &g_bossKey.code, &g_bossKey.modifiers);
-    ReadHotKey(settings::kKeySwitchKey, settings::kKeySwitchKeyDefault, &g_switchKey.code, &g_switchKey.modifiers);
-    ReadHotKey(settings::kKeySoundKey, settings::kKeySoundKeyDefault, &g_soundKey.code, &g_soundKey.modifiers);
-}
+void ReadGameHotKeys() { g_hotKeys = ReadHotKeySet(); }
 }  // namespace vorn
 
 BOOL CMainFrame::PreCreateWindow(CREATESTRUCTW& cs) {
@@ -55,7 +47,7 @@ int CMainFrame::OnCreate(LPCREATESTRUCTW cs) {
     if (IsWindow(launcher)) {
         // Announced before the move, so the launcher knows the window that arrives.
         const LPARAM isHall = g_strGameUrl == vorn::GameHallUrl() ? 1 : 0;
-        PostMessageW(launcher, kAnnounceFrame, reinterpret_cast<WPARAM>(m_hWnd), isHall);
+        PostMessageW(launcher, vorn::messages::kWindowArrived, reinterpret_cast<WPARAM>(m_hWnd), isHall);
         // A window put into another is made a child first: one that is not confuses the
         // parent's dialog manager, whose focus search on activation then never ends.
         SetWindowLongW(m_hWnd, GWL_STYLE, (GetWindowLongW(m_hWnd, GWL_STYLE) & ~WS_POPUP) | WS_CHILD);
@@ -73,10 +65,10 @@ LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         OnTimer(wParam);
         return result;
     }
-    case kSoundState:
+    case vorn::messages::kSoundState:
         vorn::OnSoundStateMessage(static_cast<int>(wParam));
         return 0;
-    case kReloadHotKeys:
+    case vorn::messages::kGameReloadHotKeys:
         vorn::ReadGameHotKeys();
         return 0;
     case WM_MOUSEACTIVATE:
@@ -122,11 +114,15 @@ void CMainFrame::OnTimer(UINT_PTR id) {
 
 BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
     const HWND launcher = vorn::GetGameProcess().launcherWnd;
-    if ((msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN) && msg->lParam != kOwnMessageMark) {
-        if (vorn::HotKeyMatches(g_switchKey, static_cast<int>(msg->wParam), vorn::CurrentHotKeyModifiers())) {
-            PostMessageW(launcher, msg->message, msg->wParam, msg->lParam);
-            return TRUE;
-        }
+    // The window-switch key, judged as the launcher judges it in its own windows (a game
+    // window counts no tabs: the boss and sound keys are the launcher's hook's).
+    const vorn::KeyPressContext context{false, 0, false};
+    const int vk = static_cast<int>(msg->wParam);
+    if (vorn::MayBeHotKey(g_hotKeys, msg->message, vk, context) &&
+        vorn::HotKeyRoleOf(g_hotKeys, msg->message, vk, msg->lParam, vorn::CurrentHotKeyModifiers(), context) ==
+            vorn::HotKeyRole::kSwitch) {
+        PostMessageW(launcher, msg->message, msg->wParam, msg->lParam);
+        return TRUE;
     }
     if (msg->message == WM_CHAR && msg->wParam == kCtrlD && HIWORD(msg->lParam) == kScanCodeD) {
         const vorn::GameProcess& process = vorn::GetGameProcess();
@@ -138,7 +134,7 @@ BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
     if (msg->message == WM_KEYDOWN && msg->wParam == VK_F5) {
         // F5 as the boss or sound key belongs to the launcher; its own refresh command
         // still reloads.
-        if ((IsPlainF5(g_bossKey) || IsPlainF5(g_soundKey)) && msg->lParam != kOwnMessageMark) return TRUE;
+        if ((IsPlainF5(g_hotKeys.boss) || IsPlainF5(g_hotKeys.sound)) && msg->lParam != kOwnMessageMarker) return TRUE;
         if (g_pGameView != nullptr) {
             if (IWebBrowser2* browser = g_pGameView->GetBrowser()) browser->Refresh();
         }

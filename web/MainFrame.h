@@ -11,8 +11,6 @@ public:
     static constexpr UINT kTimerLauncherWatch = 2;   // 800 ms
     static constexpr UINT kTimerScriptBox = 5;       // 130 ms, once
     static constexpr UINT kTimerRaiseLauncher = 6;   // 10 ms, once
-    // Key and close messages the program itself produced carry this in lParam.
-    static constexpr LPARAM kOwnMessageMark = 7261;
 
     CMainFrame() = default;
 

@@ -16,11 +16,12 @@ from tests.e2e.launcher_rig import (
     BM_CLICK, HTCLIENT, INSTALLED_EXE, OWN_MARKER, SC_CLOSE, VK_DOWN, VK_UP, WM_ADD_ACCOUNT_ANSWER, WM_CHAR,
     WM_KEYDOWN, WM_LBUTTONUP, WM_MBUTTONUP, WM_NCHITTEST, WM_RBUTTONUP, WM_SYSCOMMAND, WM_TRAY_CALLBACK,
     WM_WINDOW_ARRIVED, LauncherRig, answer_box, boxes_of, children_by_id, choose_in_menu, focus_by_click, info,
-    input_state, launcher_windows, open_menu, start_focus_holder, wait_until, xdotool)
+    input_state, launcher_windows, open_menu, start_focus_holder, tray_icons, wait_until, xdotool)
 from tools.standin import StandInService
 from tools.standin.formats import notice_line
 
 VK_F2, VK_F5 = 0x71, 0x74
+SC_MINIMIZE, SC_RESTORE = 0xF020, 0xF120
 WM_RELOAD_HOT_KEYS, WM_GAME_RELOAD_HOT_KEYS = 0x0404, 0x0407
 YES_NO = ["是", "否"]
 NOTICE_PATH = "/notice/zelqa7.txt"
@@ -146,13 +147,18 @@ class LauncherTests(harness.WineTestCase):
 
         # A login killed after registering its title, while its dialog holds the launcher
         # disabled, leaves nothing behind: the launcher is enabled again and the account
-        # can log in again.
+        # can log in again. Its end does not give the launcher back under the launcher's
+        # own box (the exit question, open before the login came); the box's end does.
+        harness.probe("post", main, WM_SYSCOMMAND, SC_CLOSE, 0)
+        wait_until(lambda: boxes_of(main), what="the exit question")
         harness.probe("post", main, WM_ADD_ACCOUNT_ANSWER, 1, 0)
         doomed = self.rig.new_child()
         doomed.command("hold")
-        wait_until(lambda: not info(main)["enabled"], what="the launcher held by the login")
         self.assertTrue(doomed.register("register", "三区 王五"))
         self.assertEqual(harness.probe("kill", doomed.control)[0], 0)
+        time.sleep(2.0)
+        self.assertFalse(info(main)["enabled"])
+        answer_box(main, YES_NO, 5001)
         wait_until(lambda: info(main)["enabled"], what="the launcher given back")
         harness.probe("post", main, WM_ADD_ACCOUNT_ANSWER, 1, 0)
         crashing = self.rig.new_child()
@@ -167,14 +173,17 @@ class LauncherTests(harness.WineTestCase):
         self.assertTrue(self.rig.no_new_child())
         self.assertEqual(boxes_of(main), [])
 
-        # A tab's process that crashes takes its tab with it: the tab before it is shown,
-        # the next game process counts two tabs, and the account logs in again.
+        # A background tab's process that crashes takes its tab with it and leaves the
+        # selected tab selected; the next game process counts two tabs, and the account
+        # logs in again.
+        harness.probe("post", main, WM_KEYDOWN, VK_F2, 1)
+        wait_until(lambda: self.visible_frames([first, second, crashing]) == [first], what="the first tab")
         self.assertEqual(harness.probe("kill", crashing.control)[0], 0)
-        wait_until(lambda: self.visible_frames([first, second]) == [second], what="the tab before shown")
-        self.assert_placed(main, second)
         harness.probe("post", main, WM_ADD_ACCOUNT_ANSWER, 1, 0)
         third = self.rig.new_child()
         self.assertTrue(third.cmdline.endswith(" /2"))
+        self.assertEqual(self.visible_frames([first, second]), [first])
+        self.assert_placed(main, first)
         self.login(third, "三区 王五")
         tabs = [first, second, third]
         self.assertIsNone(launcher_proc.poll())
@@ -187,6 +196,16 @@ class LauncherTests(harness.WineTestCase):
         self.assert_placed(main, first)
         harness.probe("post", main, WM_KEYDOWN, VK_F2, 1)
         wait_until(lambda: self.visible_frames(tabs) == [second], what="the second tab")
+        self.assert_placed(main, second)
+        # Minimised, the launcher leaves the game window's size alone (its page is not laid
+        # out again); restored, the window fills the launcher again.
+        size = info(second.frame)["client"]
+        harness.probe("post", main, WM_SYSCOMMAND, SC_MINIMIZE, 0)
+        wait_until(lambda: info(main)["iconic"], what="the launcher minimised")
+        self.assertEqual(info(second.frame)["client"], size)
+        harness.probe("post", main, WM_SYSCOMMAND, SC_RESTORE, 0)
+        wait_until(lambda: not info(main)["iconic"], what="the launcher restored")
+        wait_until(lambda: info(second.frame)["client"] == size, what="the game window's size")
         self.assert_placed(main, second)
 
         # F5 and Ctrl+D go to the selected tab unchanged; a Ctrl+D of another key does not.
@@ -216,6 +235,8 @@ class LauncherTests(harness.WineTestCase):
         harness.probe("click", main, *close_box)
         answer_box(main, YES_NO, 5000)
         first.wait_event("msg", f"{WM_SYSCOMMAND} {SC_CLOSE} 0")
+        # Hidden before it left the launcher: no window at the screen's corner meanwhile.
+        self.assertEqual(first.events("closing"), ["0 0"])
         self.assertTrue(first.gone())
         # The tab to its right takes its place and is shown.
         wait_until(lambda: self.visible_frames([second, third]) == [second], what="the second tab shown")
@@ -227,13 +248,27 @@ class LauncherTests(harness.WineTestCase):
         third.wait_event("msg", f"{WM_SYSCOMMAND} {SC_CLOSE} 0")
         self.assertEqual(self.visible_frames([second]), [second])
 
-        # A login cancelled beside an open tab is forgotten quietly.
-        harness.probe("post", main, WM_ADD_ACCOUNT_ANSWER, 1, 0)
-        cancelled = self.rig.new_child()
-        self.assertTrue(cancelled.cmdline.endswith(" /1"))
-        cancelled.command("cancel")
-        self.assertTrue(cancelled.gone())
+        # Two logins cancelled beside an open tab, the older first, are forgotten quietly:
+        # neither reaches the exit question.
+        cancelled = []
+        for _ in range(2):
+            harness.probe("post", main, WM_ADD_ACCOUNT_ANSWER, 1, 0)
+            cancelled.append(self.rig.new_child())
+            self.assertTrue(cancelled[-1].cmdline.endswith(" /1"))
+        for login in cancelled:
+            login.command("cancel")
+            self.assertTrue(login.gone())
+        self.assertTrue(self.rig.no_new_child())
         self.assertEqual(boxes_of(main), [])
+        self.assertEqual(self.visible_frames([second]), [second])
+
+        # Two logins still under way when the launcher ends are both ended with it (a login
+        # dialog does not watch its launcher).
+        under_way = []
+        for _ in range(2):
+            harness.probe("post", main, WM_ADD_ACCOUNT_ANSWER, 1, 0)
+            under_way.append(self.rig.new_child())
+            under_way[-1].command("stay")
 
         # With a tab open, closing asks first; "否" keeps the launcher.
         harness.probe("post", main, WM_SYSCOMMAND, SC_CLOSE, 0)
@@ -244,6 +279,9 @@ class LauncherTests(harness.WineTestCase):
         answer_box(main, YES_NO, 5000)
         self.assertEqual(launcher_proc.wait(timeout=30), 0)
         second.wait_event("msg", f"{WM_SYSCOMMAND} {SC_CLOSE} 0")
+        self.assertEqual(second.events("closing"), ["0 0"])
+        for login in under_way:
+            self.assertTrue(login.gone())
 
     def test_without_tabs_the_launcher_ends_without_asking(self):
         launcher_proc = self.rig.start(INSTALLED_EXE)
@@ -390,6 +428,13 @@ class LauncherTests(harness.WineTestCase):
         wait_until(lambda: not info(main)["visible"], what="hidden from the tray")
         harness.probe("post", main, WM_TRAY_CALLBACK, 1, WM_LBUTTONUP)
         wait_until(lambda: info(main)["visible"], what="restored from the tray")
+        # A shell that restarts has lost every icon and says so ("TaskbarCreated"): the
+        # launcher's comes back.
+        self.assertEqual(tray_icons(), 1)
+        self.assertEqual(harness.probe("trayremove", main, 1)[0], 0)
+        wait_until(lambda: tray_icons() == 0, what="the icon gone with the shell")
+        harness.probe("post", main, "TaskbarCreated", 0, 0)
+        wait_until(lambda: tray_icons() == 1, what="the icon back")
 
         # The system menu under "系统": "刷新 (F5)" first, marked so that it always refreshes;
         # the version line last, which does nothing.
@@ -413,17 +458,32 @@ class LauncherTests(harness.WineTestCase):
         choose_in_menu(*[VK_DOWN] * 4)
         self.assertGreater(self.box_width(main), failed)
         self.assertIsNone(launcher_proc.poll())
-        # A check whose answer hangs leaves the window free: the tray icon hides and
-        # restores it meanwhile.
-        self.service.set_fault("/update/ConfigZelqa7.htm", "slow", delay=300)
+        # A check whose answer comes late leaves the window free: the tray icon hides it
+        # meanwhile, and the answer that comes while it is hidden waits for its return.
+        self.service.set_fault("/update/ConfigZelqa7.htm", "slow", delay=6)
         asked = len(self.service.wait_for_requests(path="/update/ConfigZelqa7.htm", count=0, timeout=0))
         harness.probe("clickitem", main, 1003)
         choose_in_menu(*[VK_DOWN] * 4)
         self.service.wait_for_requests(path="/update/ConfigZelqa7.htm", count=asked + 1, timeout=30)
         harness.probe("post", main, WM_TRAY_CALLBACK, 1, WM_LBUTTONUP)
         wait_until(lambda: not info(main)["visible"], what="hidden while the check hangs")
+        time.sleep(9.0)  # the answer has come meanwhile
+        self.assertEqual(boxes_of(main), [])
         harness.probe("post", main, WM_TRAY_CALLBACK, 1, WM_LBUTTONUP)
         wait_until(lambda: info(main)["visible"], what="restored while the check hangs")
+        self.box_width(main)
+        self.service.clear_faults()
+        # A box open when the launcher hides ("清除缓存" has its answer) goes with it and
+        # comes back with it.
+        harness.probe("clickitem", main, 1003)
+        choose_in_menu(*[VK_DOWN] * 3)
+        wait_until(lambda: boxes_of(main), what="the cache box")
+        harness.probe("post", main, WM_TRAY_CALLBACK, 1, WM_LBUTTONUP)
+        wait_until(lambda: not info(main)["visible"], what="hidden over the cache box")
+        self.assertEqual(boxes_of(main), [])
+        harness.probe("post", main, WM_TRAY_CALLBACK, 1, WM_LBUTTONUP)
+        wait_until(lambda: info(main)["visible"], what="restored with the cache box")
+        answer_box(main, ["确定"], 5000)
 
         # "清除缓存" deletes only inside the player's profile: with the user's own shell folder
         # settings pointing the cache inside it and the application data outside, the first
@@ -449,11 +509,26 @@ class LauncherTests(harness.WineTestCase):
         self.assertFalse(os.path.exists(inside))
         self.assertEqual([p for p in planted[1:] if not os.path.exists(p)], [])
 
-        # "设置..." opens the settings dialog; the boss key ends it unsaved with the rest.
+        # "设置..." opens the settings dialog. Its boxes take any key, the current hot keys
+        # included: typed there they are settings, not commands (the launcher stays, the
+        # sound does not change). The boss key typed elsewhere ends it unsaved with the rest.
         harness.probe("clickitem", main, 1003)
         choose_in_menu(*[VK_DOWN] * 5)
         settings = self.settings_dialog()
-        self.center_click(settings)
+        harness.probe("front", settings)
+        heard = [len(c.events("sound")) for c in tabs]
+        for box_id, keys, text in ((1014, "ctrl+q", "Ctrl  +  Q"), (1007, "F10", "F10")):
+            left, top, right, bottom = children_by_id(settings)[box_id]["rect"]
+            focus_by_click(children_by_id(settings)[box_id]["hwnd"], (left + right) // 2, (top + bottom) // 2)
+            xdotool("key", "BackSpace")
+            wait_until(lambda: children_by_id(settings)[box_id]["title"] == "无", what="the box cleared")
+            xdotool("key", keys)
+            wait_until(lambda: children_by_id(settings)[box_id]["title"] == text, what=f"{text!r} in the box")
+        time.sleep(1.0)
+        self.assertTrue(info(main)["visible"])
+        self.assertTrue(info(settings)["visible"])
+        self.assertEqual([len(c.events("sound")) for c in tabs], heard)
+        self.center_click(pad)
         xdotool("key", "F10")
         wait_until(lambda: not info(main)["visible"], what="hidden over the settings")
         self.assertEqual(harness.probe("gone", settings, "--timeout", 5000)[0], 0)
@@ -476,11 +551,17 @@ class LauncherTests(harness.WineTestCase):
         for child, count in zip(everyone, before):
             wait_until(lambda c=child, n=count: self.reloads(c) > n, what="the hot keys reloaded")
 
-        # A boss key changed in the settings file counts from the next reload on.
+        # A boss key changed in the settings file counts from the next reload on; with plain
+        # F5 as the sound key, "刷新 (F5)" still reaches the selected tab.
         with open(os.path.join(harness.prefix_path(*harness.DATA_FOLDER), "Statistic.ini"), "wb") as f:
-            f.write(codecs.BOM_UTF16_LE + "[Zelqa7]\r\nShortKey=2,120\r\n".encode("utf-16-le"))
+            f.write(codecs.BOM_UTF16_LE + "[Zelqa7]\r\nShortKey=2,120\r\nSndKey=0,116\r\n".encode("utf-16-le"))
         harness.probe("post", main, WM_RELOAD_HOT_KEYS, 0, 0)
         wait_until(lambda: self.reloads(first) > before[0] + 1, what="the reload")
+        refreshed = first.messages().count((WM_KEYDOWN, VK_F5, OWN_MARKER))
+        harness.probe("clickitem", main, 1003)
+        choose_in_menu(VK_DOWN)
+        wait_until(lambda: first.messages().count((WM_KEYDOWN, VK_F5, OWN_MARKER)) > refreshed,
+                   what="F5 in the selected tab with F5 as the sound key")
         self.center_click(pad)
         xdotool("key", "F10")
         time.sleep(1.0)
@@ -495,3 +576,4 @@ class LauncherTests(harness.WineTestCase):
         for child in tabs:
             child.wait_event("msg", f"{WM_SYSCOMMAND} {SC_CLOSE} 0")
         self.assertEqual([w["hwnd"] for w in launcher_windows()], [other.launcher])
+        self.assertEqual(tray_icons(), 1)  # the other launcher's

@@ -1,6 +1,7 @@
-// A queued message ends the launcher only as the main window's own close with no tab; a
-// message aimed at another window (a message box, the add-account question) never ends
-// or restores anything; keys act only as their rule says.
+// A queued message ends the launcher only as the main window's own close with no tab (a
+// cancelled login beside tabs changes nothing); a message aimed at another window (a
+// message box, the add-account question) never ends or restores anything; keys act only
+// as their rule says.
 #include "FuzzSupport.h"
 #include "launcher/MainWindowRules.h"
 
@@ -15,25 +16,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QueuedMessage msg;
     msg.message = pick & 4 ? input.U32() : kMessages[pick & 3];
     msg.wParam = pick & 8 ? input.U32() : kWords[input.Byte() % 8];
-    msg.lParam = pick & 16 ? static_cast<std::int32_t>(input.U32()) : (pick & 32 ? kOwnMessageMarker : 0);
+    msg.lParam =
+        pick & 16 ? static_cast<std::int32_t>(input.U32()) : (pick & 32 ? messages::kOwnMessageMarker : 0);
     const bool toMain = pick & 64;
-    const HotKey switchKey{input.Byte() % 128, input.Byte() % 8};
+    const HotKeySet keys{{input.Byte() % 128, input.Byte() % 8}, {input.Byte() % 128, input.Byte() % 8},
+                         {input.Byte() % 128, input.Byte() % 8}};
     const int held = input.Byte() % 8, tabs = input.Byte() % 4;
-    const bool pendingChild = pick & 128;
+    const KeyPressContext where{false, tabs, (pick & 128) != 0};
+    const HotKeyRole role = HotKeyRoleOf(keys, msg.message, static_cast<int>(msg.wParam), msg.lParam, held, where);
 
-    const QueuedAction action = ClassifyQueuedMessage(msg, toMain, switchKey, held, tabs, pendingChild);
+    const QueuedAction action = ClassifyQueuedMessage(msg, toMain, role, tabs);
     const bool ownClose = toMain && msg.message == 0x0112 && (msg.wParam & 0xFFF0) == 0xF060;
     switch (action) {
-    case QueuedAction::kExit: FUZZ_CHECK(ownClose && tabs == 0 && msg.lParam == kOwnMessageMarker); break;
+    case QueuedAction::kExit: FUZZ_CHECK(ownClose && tabs == 0 && msg.lParam == messages::kOwnMessageMarker); break;
     case QueuedAction::kEndPendingAndExit: FUZZ_CHECK(ownClose && tabs == 0 && msg.lParam == 0); break;
-    case QueuedAction::kDropPending: FUZZ_CHECK(ownClose && tabs > 0 && pendingChild); break;
     case QueuedAction::kRestoreThenPass: FUZZ_CHECK(toMain && msg.message == 0x0112 && tabs == 0); break;
     case QueuedAction::kForwardToTab: FUZZ_CHECK(tabs > 0 && (msg.message == 0x0100 || msg.message == 0x0102)); break;
     case QueuedAction::kNextTab:
-        FUZZ_CHECK((msg.message == 0x0100 || msg.message == 0x0104) && msg.lParam != kOwnMessageMarker &&
-                   HotKeyMatches(switchKey, static_cast<int>(msg.wParam), held));
+        // Never a key typed into a key box, nor one the program marked as its own.
+        FUZZ_CHECK((msg.message == 0x0100 || msg.message == 0x0104) && msg.lParam != messages::kOwnMessageMarker &&
+                   !where.inKeyBox && HotKeyMatches(keys.sw, static_cast<int>(msg.wParam), held));
         break;
-    case QueuedAction::kSwallow: FUZZ_CHECK(msg.message == 0x0100 && (msg.wParam == 0x1B || msg.wParam == 0x20)); break;
+    case QueuedAction::kSwallow:
+        FUZZ_CHECK((msg.message == 0x0100 && (msg.wParam == 0x1B || msg.wParam == 0x20)) ||
+                   (ownClose && tabs > 0 && msg.lParam == messages::kOwnMessageMarker));
+        break;
     case QueuedAction::kPass: break;
     }
     return 0;

@@ -8,7 +8,8 @@
 //   wprobe info HWND
 //   wprobe children HWND
 //   wprobe send HWND MSG WPARAM LPARAM
-//   wprobe post HWND MSG WPARAM LPARAM
+//   wprobe post HWND MSG WPARAM LPARAM    (MSG a number, or the name of a registered message)
+//   wprobe trayremove HWND ID        (removes the notification-area icon ID of HWND)
 //   wprobe click HWND X Y            (client coordinates, left button down and up, posted)
 //   wprobe clickitem HWND ID         (BM_CLICK on the dialog item)
 //   wprobe copydata HWND TEXT        (WM_COPYDATA with the text as UTF-16 and its zero)
@@ -18,9 +19,11 @@
 //   wprobe hold TITLE                (shows a plain window with that title until the process ends)
 // Numbers may be decimal or 0x-hexadecimal. Window handles are printed in decimal.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwctype>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -245,7 +248,8 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if ((command == L"send" || command == L"post") && argc >= 6) {
-        const UINT msg = static_cast<UINT>(Number(argv[3]));
+        // A message given by name is the registered message of that name.
+        const UINT msg = iswdigit(argv[3][0]) ? static_cast<UINT>(Number(argv[3])) : RegisterWindowMessageW(argv[3]);
         const WPARAM wParam = static_cast<WPARAM>(Number(argv[4]));
         const LPARAM lParam = static_cast<LPARAM>(Number(argv[5]));
         if (command == L"post") return PostMessageW(hwnd, msg, wParam, lParam) ? 0 : 1;
@@ -287,12 +291,18 @@ int wmain(int argc, wchar_t** argv) {
         // HWND's thread goes (a menu mode or a capture swallows the next click).
         GUITHREADINFO gui{};
         gui.cbSize = sizeof gui;
-        GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &gui);
+        const DWORD thread = GetWindowThreadProcessId(hwnd, nullptr);
+        GetGUIThreadInfo(thread, &gui);
+        // The modifiers as that thread sees them (its key state, shared while attached).
+        const bool attached = AttachThreadInput(GetCurrentThreadId(), thread, TRUE) != FALSE;
+        const bool ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0, alt = GetKeyState(VK_MENU) < 0;
+        if (attached) AttachThreadInput(GetCurrentThreadId(), thread, FALSE);
         std::printf("{\"foreground\": %lld, \"root\": %lld, \"active\": %lld, \"focus\": %lld, "
-                    "\"capture\": %lld, \"menumode\": %s}\n",
+                    "\"capture\": %lld, \"menumode\": %s, \"held\": \"%s%s%s\"}\n",
                     HandleValue(GetForegroundWindow()), HandleValue(GetAncestor(hwnd, GA_ROOT)),
                     HandleValue(gui.hwndActive), HandleValue(gui.hwndFocus), HandleValue(gui.hwndCapture),
-                    (gui.flags & GUI_INMENUMODE) != 0 ? "true" : "false");
+                    (gui.flags & GUI_INMENUMODE) != 0 ? "true" : "false", ctrl ? "ctrl " : "", shift ? "shift " : "",
+                    alt ? "alt" : "");
         return 0;
     }
     if (command == L"settext" && argc >= 5) {
@@ -312,6 +322,14 @@ int wmain(int argc, wchar_t** argv) {
         const BOOL ended = TerminateProcess(process, 9) && WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
         CloseHandle(process);
         return ended ? 0 : 1;
+    }
+    if (command == L"trayremove" && argc >= 4) {
+        // What a restarting shell does to every icon: it is gone without its owner's word.
+        NOTIFYICONDATAW data{};
+        data.cbSize = sizeof data;
+        data.hWnd = hwnd;
+        data.uID = static_cast<UINT>(Number(argv[3]));
+        return Shell_NotifyIconW(NIM_DELETE, &data) ? 0 : 1;
     }
     if (command == L"sendkey" && argc >= 4) {
         const WPARAM vk = static_cast<WPARAM>(Number(argv[3]));

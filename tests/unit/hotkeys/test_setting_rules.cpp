@@ -40,3 +40,32 @@ TEST(SettingRules, BoxTextsBackToHotKeysAndConflicts) {
     EXPECT_TRUE(BoxTextsConflict(u"无", u"Ctrl  +  Tab", u"无"));
     EXPECT_FALSE(BoxTextsConflict(u"F10", u"Ctrl  +  Tab", u"Ctrl  +  Q"));
 }
+
+TEST(SettingRules, HotKeysAreStoredAllOrNothing) {
+    const HotKey f10{0x79, 0}, f9{0x78, 0}, ctrlTab{9, 2}, altTab{9, 1}, ctrlQ{0x51, 2}, ctrlW{0x57, 2};
+    const std::vector<HotKeyWrite> writes{{f9, f10}, {altTab, ctrlTab}, {ctrlW, ctrlQ}};
+    std::vector<HotKey> file{f10, ctrlTab, ctrlQ};
+    int failAt = 2, failRollbackAt = -1, calls = 0;
+    const auto write = [&](std::size_t i, const HotKey& key) {
+        const int call = calls++;
+        if (call == failAt || call == failRollbackAt) return false;
+        file[i] = key;
+        return true;
+    };
+    // The sound key cannot be written: the two before it are put back, nothing changed.
+    SaveOutcome outcome = SaveAllOrNothing(writes, write);
+    EXPECT_FALSE(outcome.saved);
+    EXPECT_FALSE(outcome.changed);
+    EXPECT_EQ(file, (std::vector<HotKey>{f10, ctrlTab, ctrlQ}));
+    // A value that cannot be put back stays changed, and says so (the launchers reload).
+    calls = 0, failAt = 2, failRollbackAt = 3;
+    outcome = SaveAllOrNothing(writes, write);
+    EXPECT_FALSE(outcome.saved);
+    EXPECT_TRUE(outcome.changed);
+    EXPECT_EQ(file, (std::vector<HotKey>{f9, ctrlTab, ctrlQ}));
+    // Everything written.
+    calls = 0, failAt = -1, failRollbackAt = -1;
+    outcome = SaveAllOrNothing(writes, write);
+    EXPECT_TRUE(outcome.saved && outcome.changed);
+    EXPECT_EQ(file, (std::vector<HotKey>{f9, altTab, ctrlW}));
+}

@@ -18,13 +18,3 @@ TEST(GameProcessRules, AnEndedProcessTakesItsTabOrItsHoldOnTheWindowAndTheLastOn
     EXPECT_FALSE(AfterChildEnded(ChildState::kTab, 0, false, 1).exitLauncher);  // a login still comes
     EXPECT_FALSE(AfterChildEnded(ChildState::kTab, 0, true, 0).exitLauncher);   // the page window stays
 }
-
-TEST(GameProcessRules, ABurstStartsOneProgramPerPeriod) {
-    StartGate gate(1000);
-    EXPECT_TRUE(gate.Allow(0));  // the first, even at the clock's start
-    EXPECT_FALSE(gate.Allow(1));
-    EXPECT_FALSE(gate.Allow(999));
-    EXPECT_TRUE(gate.Allow(1000));
-    EXPECT_FALSE(gate.Allow(1500));
-    EXPECT_TRUE(gate.Allow(5000));
-}

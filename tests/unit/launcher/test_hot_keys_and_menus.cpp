@@ -1,44 +1,66 @@
 #include <gtest/gtest.h>
 
-#include "launcher/KeyHookRules.h"
+#include "hotkeys/HotKeyFormat.h"
 #include "launcher/LauncherMenu.h"
 
 using namespace vorn::launcher;
 
-TEST(KeyHook, GlobalKeysActOnPressesWithExactModifiersWhileThereAreTabs) {
-    constexpr unsigned kKeyDown = 0x100, kKeyUp = 0x101, kSysKeyDown = 0x104, kSysKeyUp = 0x105;
-    const vorn::HotKey f10{0x79, 0}, ctrlQ{0x51, 2};
-    EXPECT_EQ(KeyHookAction(1, kSysKeyDown, 0x79, 0, f10, ctrlQ), HookAction::kToggleHide);  // F10 is a system key
-    EXPECT_EQ(KeyHookAction(3, kKeyDown, 0x51, 2, f10, ctrlQ), HookAction::kToggleSound);
+namespace {
+constexpr unsigned kKeyDown = 0x100, kKeyUp = 0x101, kSysKeyDown = 0x104, kSysKeyUp = 0x105;
+const vorn::HotKeySet kDefaults{{0x79, 0}, {0x09, 2}, {0x51, 2}};  // F10, Ctrl+Tab, Ctrl+Q
+}  // namespace
+
+TEST(HotKeyRoles, GlobalKeysActOnPressesWithExactModifiersWhileThereAreTabs) {
+    using vorn::HotKeyRole;
+    const vorn::KeyPressContext hook{true, 1, false}, noTab{true, 0, false};
+    const auto role = [](const vorn::HotKeySet& keys, unsigned m, int vk, int mods,
+                         const vorn::KeyPressContext& where, std::intptr_t lParam = 0) {
+        return vorn::HotKeyRoleOf(keys, m, vk, lParam, mods, where);
+    };
+    EXPECT_EQ(role(kDefaults, kSysKeyDown, 0x79, 0, hook), HotKeyRole::kBoss);  // F10 is a system key
+    EXPECT_EQ(role(kDefaults, kKeyDown, 0x51, 2, hook), HotKeyRole::kSound);
     // Only while a tab exists, only presses, and the modifiers must be exactly the key's.
-    EXPECT_EQ(KeyHookAction(0, kSysKeyDown, 0x79, 0, f10, ctrlQ), HookAction::kNone);
-    EXPECT_EQ(KeyHookAction(1, kSysKeyUp, 0x79, 0, f10, ctrlQ), HookAction::kNone);
-    EXPECT_EQ(KeyHookAction(1, kKeyUp, 0x51, 2, f10, ctrlQ), HookAction::kNone);
-    EXPECT_EQ(KeyHookAction(1, kKeyDown, 0x79, 4, f10, ctrlQ), HookAction::kNone);   // Shift+F10
-    EXPECT_EQ(KeyHookAction(1, kKeyDown, 0x51, 0, f10, ctrlQ), HookAction::kNone);   // Q alone
-    EXPECT_EQ(KeyHookAction(1, kKeyDown, 0x51, 6, f10, ctrlQ), HookAction::kNone);   // Ctrl+Shift+Q
+    EXPECT_EQ(role(kDefaults, kSysKeyDown, 0x79, 0, noTab), HotKeyRole::kNone);
+    EXPECT_EQ(role(kDefaults, kSysKeyUp, 0x79, 0, hook), HotKeyRole::kNone);
+    EXPECT_EQ(role(kDefaults, kKeyUp, 0x51, 2, hook), HotKeyRole::kNone);
+    EXPECT_EQ(role(kDefaults, kKeyDown, 0x79, 4, hook), HotKeyRole::kNone);  // Shift+F10
+    EXPECT_EQ(role(kDefaults, kKeyDown, 0x51, 6, hook), HotKeyRole::kNone);  // Ctrl+Shift+Q
+    // The switch key counts in the launcher's own windows only, with or without tabs.
+    EXPECT_EQ(role(kDefaults, kKeyDown, 0x09, 2, hook), HotKeyRole::kNone);
+    EXPECT_EQ(role(kDefaults, kKeyDown, 0x09, 2, {false, 0, false}), HotKeyRole::kSwitch);
+    // Typed into a key box of the settings dialog, every hot key is only a setting.
+    for (int vk : {0x79, 0x51, 0x09}) {
+        EXPECT_EQ(role(kDefaults, kKeyDown, vk, vk == 0x79 ? 0 : 2, {false, 1, true}), HotKeyRole::kNone) << vk;
+        EXPECT_FALSE(vorn::MayBeHotKey(kDefaults, kKeyDown, vk, {true, 1, true})) << vk;
+    }
+    // The program's own F5 (the menu's refresh) is no hot key even when F5 is one.
+    const vorn::HotKeySet f5Sound{{0x79, 0}, {0x09, 2}, {0x74, 0}};
+    EXPECT_EQ(role(f5Sound, kKeyDown, 0x74, 0, {false, 2, false}, 7261), HotKeyRole::kNone);
+    EXPECT_EQ(role(f5Sound, kKeyDown, 0x74, 0, {false, 2, false}, 1), HotKeyRole::kSound);
     // A key stored as none never triggers, not even for a key event of code 0.
-    const vorn::HotKey none{0, 0}, ctrlNone{0, 2};
-    EXPECT_EQ(KeyHookAction(1, kKeyDown, 0, 0, none, none), HookAction::kNone);
-    EXPECT_EQ(KeyHookAction(1, kKeyDown, 0, 2, ctrlNone, ctrlNone), HookAction::kNone);
-    // One combination for both keys acts as the boss key only.
-    EXPECT_EQ(KeyHookAction(1, kKeyDown, 0x51, 2, ctrlQ, ctrlQ), HookAction::kToggleHide);
+    const vorn::HotKeySet none{{0, 0}, {0, 0}, {0, 2}};
+    EXPECT_EQ(role(none, kKeyDown, 0, 0, hook), HotKeyRole::kNone);
+    EXPECT_EQ(role(none, kKeyDown, 0, 2, {false, 1, false}), HotKeyRole::kNone);
+    // One combination for two keys acts as the boss key only.
+    const vorn::HotKeySet same{{0x51, 2}, {0x51, 2}, {0x51, 2}};
+    EXPECT_EQ(role(same, kKeyDown, 0x51, 2, {false, 1, false}), HotKeyRole::kBoss);
 }
 
-TEST(KeyHook, OnlyAHotKeysOwnKeyCostsAQuestionForTheModifiers) {
+TEST(HotKeyRoles, OnlyAHotKeysOwnKeyCostsAQuestionForTheModifiers) {
     // Whatever the modifiers and the tab count, a key the hook acts on is one it asked about,
     // and it asks about no other key.
-    const vorn::HotKey f10{0x79, 0}, ctrlQ{0x51, 2}, none{0, 0};
-    for (const vorn::HotKey& sound : {ctrlQ, none}) {
+    for (const vorn::HotKey& sound : {vorn::HotKey{0x51, 2}, vorn::HotKey{0, 0}}) {
+        const vorn::HotKeySet keys{{0x79, 0}, {0x09, 2}, sound};
         for (int tabs : {0, 1, 3}) {
-            for (unsigned message : {0x100u, 0x101u, 0x104u, 0x105u}) {
+            const vorn::KeyPressContext hook{true, tabs, false};
+            for (unsigned message : {kKeyDown, kKeyUp, kSysKeyDown, kSysKeyUp}) {
                 for (int vk = 0; vk < 256; ++vk) {
-                    const bool asks = MayBeHotKey(tabs, message, vk, f10, sound);
-                    EXPECT_EQ(asks, tabs > 0 && (message == 0x100u || message == 0x104u) &&
+                    const bool asks = vorn::MayBeHotKey(keys, message, vk, hook);
+                    EXPECT_EQ(asks, tabs > 0 && (message == kKeyDown || message == kSysKeyDown) &&
                                         (vk == 0x79 || (vk == sound.code && vk != 0)))
                         << vk;
                     for (int modifiers = 0; modifiers < 8; ++modifiers) {
-                        if (KeyHookAction(tabs, message, vk, modifiers, f10, sound) != HookAction::kNone) {
+                        if (vorn::HotKeyRoleOf(keys, message, vk, 0, modifiers, hook) != vorn::HotKeyRole::kNone) {
                             EXPECT_TRUE(asks) << vk << " " << modifiers;
                         }
                     }
@@ -78,6 +100,4 @@ TEST(LauncherMenus, ItemsInOrderWithTheBossKeyReadAtBuildTime) {
 TEST(LauncherMenus, AnswersTellFailureFromSuccess) {
     EXPECT_EQ(CacheClearedText(true), u"缓存清除完毕！");
     EXPECT_EQ(CacheClearedText(false), u"部分缓存文件正在使用，未能全部清除。");
-    EXPECT_EQ(NoUpdateText(true), u"已经是最新版本，无需进行更新。");
-    EXPECT_EQ(NoUpdateText(false), u"检查更新失败，请稍后再试。");
 }

@@ -24,30 +24,32 @@ TEST(MainWindowLayout, CommandLinesQuoteThePathAndKeepTheNumbersReadable) {
 }
 
 TEST(MainWindowRules, QueuedMessages) {
+    using vorn::HotKeyRole;
+    using vorn::messages::kOwnMessageMarker;
     constexpr unsigned kKeyDown = 0x100, kChar = 0x102, kSysKeyDown = 0x104, kSysCommand = 0x112;
-    const vorn::HotKey ctrlTab{9, 2};
-    const auto classify = [&](unsigned m, std::uintptr_t w, std::intptr_t l, int mods = 0, int tabs = 1,
-                              bool pending = false, bool toMain = true) {
-        return ClassifyQueuedMessage({m, w, l}, toMain, ctrlTab, mods, tabs, pending);
+    const auto classify = [&](unsigned m, std::uintptr_t w, std::intptr_t l, int tabs = 1, bool toMain = true,
+                              HotKeyRole role = HotKeyRole::kNone) {
+        return ClassifyQueuedMessage({m, w, l}, toMain, role, tabs);
     };
-    EXPECT_EQ(classify(kKeyDown, 9, 1, 2), QueuedAction::kNextTab);
-    EXPECT_EQ(classify(kSysKeyDown, 9, 1, 2, 0, false, false), QueuedAction::kNextTab);
-    EXPECT_EQ(classify(kKeyDown, 9, kOwnMessageMarker, 2), QueuedAction::kPass);  // the program's own key
-    EXPECT_EQ(classify(kKeyDown, 9, 1, 6), QueuedAction::kPass);                   // Shift held too
+    EXPECT_EQ(classify(kKeyDown, 9, 1, 1, true, HotKeyRole::kSwitch), QueuedAction::kNextTab);
+    EXPECT_EQ(classify(kSysKeyDown, 9, 1, 0, false, HotKeyRole::kSwitch), QueuedAction::kNextTab);
     EXPECT_EQ(classify(kKeyDown, 0x1B, 1), QueuedAction::kSwallow);
-    EXPECT_EQ(classify(kKeyDown, 0x20, 1, 0, 0), QueuedAction::kSwallow);
-    // F5 and Ctrl+D (scan code of D, no flags) go to the tab, but only while there is one.
+    EXPECT_EQ(classify(kKeyDown, 0x20, 1, 0), QueuedAction::kSwallow);
+    // F5 and Ctrl+D (scan code of D, no flags) go to the tab, but only while there is one;
+    // F5 also when it is the sound key, for the game window to judge.
     EXPECT_EQ(classify(kKeyDown, 0x74, kOwnMessageMarker), QueuedAction::kForwardToTab);
-    EXPECT_EQ(classify(kKeyDown, 0x74, 1, 0, 0), QueuedAction::kPass);
+    EXPECT_EQ(classify(kKeyDown, 0x74, 1, 1, true, HotKeyRole::kSound), QueuedAction::kForwardToTab);
+    EXPECT_EQ(classify(kKeyDown, 0x74, 1, 0), QueuedAction::kPass);
     EXPECT_EQ(classify(kChar, 4, 0x00200001), QueuedAction::kForwardToTab);
     EXPECT_EQ(classify(kChar, 4, 0x40200001), QueuedAction::kPass);
-    // Close requests: a cancelled login, or the close button while only a login shows.
-    EXPECT_EQ(classify(kSysCommand, 0xF060, kOwnMessageMarker, 0, 0), QueuedAction::kExit);
-    EXPECT_EQ(classify(kSysCommand, 0xF060, kOwnMessageMarker, 0, 2, true), QueuedAction::kDropPending);
-    EXPECT_EQ(classify(kSysCommand, 0xF060, kOwnMessageMarker, 0, 2, false), QueuedAction::kPass);
-    EXPECT_EQ(classify(kSysCommand, 0xF063, 0, 0, 0), QueuedAction::kEndPendingAndExit);
-    EXPECT_EQ(classify(kSysCommand, 0xF060, 0, 0, 1), QueuedAction::kPass);  // asks first
-    EXPECT_EQ(classify(kSysCommand, 0xF120, 0, 0, 0), QueuedAction::kRestoreThenPass);
+    // Close requests: a cancelled login, or the close button while only a login shows. A
+    // cancelled login beside tabs never reaches the exit question, whatever is pending.
+    EXPECT_EQ(classify(kSysCommand, 0xF060, kOwnMessageMarker, 0), QueuedAction::kExit);
+    EXPECT_EQ(classify(kSysCommand, 0xF060, kOwnMessageMarker, 2), QueuedAction::kSwallow);
+    EXPECT_EQ(classify(kSysCommand, 0xF063, 0, 0), QueuedAction::kEndPendingAndExit);
+    EXPECT_EQ(classify(kSysCommand, 0xF060, 0, 1), QueuedAction::kPass);  // asks first
+    EXPECT_EQ(classify(kSysCommand, 0xF120, 0, 0), QueuedAction::kRestoreThenPass);
     // A message box's own close button is not the launcher's.
-    EXPECT_EQ(classify(kSysCommand, 0xF060, 0, 0, 0, false, false), QueuedAction::kPass);
+    EXPECT_EQ(classify(kSysCommand, 0xF060, 0, 0, false), QueuedAction::kPass);
+    EXPECT_EQ(classify(kSysCommand, 0xF060, kOwnMessageMarker, 0, false), QueuedAction::kPass);
 }

@@ -102,4 +102,8 @@ TEST(TabStrip, SwitchKeyAndClosingKeepTheSelectionOnATab) {
     EXPECT_EQ(SelectionAfterClose(2, 2), 1);  // the rightmost closed: the new rightmost
     EXPECT_EQ(SelectionAfterClose(0, 2), 0);
     EXPECT_EQ(SelectionAfterClose(1, 2), 1);
+    // A background tab's end leaves the selected tab selected, at its new place.
+    EXPECT_EQ(SelectionAfterRemove(0, 2, 2), 1);
+    EXPECT_EQ(SelectionAfterRemove(2, 0, 2), 0);
+    EXPECT_EQ(SelectionAfterRemove(2, 2, 2), 1);
 }

@@ -5,12 +5,14 @@
 // child-<pid>.txt (in VORN_TAB_CHILD_DIR, else beside this program), one line per event:
 //   cmdline <text> | launcher <hwnd> | control <hwnd> | copydata <title> <reply>
 //   frame <hwnd> | bad <reply> <reply> <reply> | msg <message> <wParam> <lParam> | sound <0/1>
+//   closing <visible 0/1> <parent> (the frame's state when its close request arrives)
 // Commands: "hold" (disable the launcher window, as the login dialog it owns does while it
 // is up), "login T" (register T as the login does, naming no window, then on acceptance
 // give the launcher back and make a tab window), "register T" (only register T), "frame",
 // "page" (a page window), "announce" (announce the frame again), "cancel" (a cancelled
 // login), "exit" (die at once), "badcopy" (malformed copy-data messages), "answers W N"
-// (N add-account answers W posted at once, as a hostile process could).
+// (N add-account answers W posted at once, as a hostile process could), "stay" (outlive the
+// launcher, as a login dialog does: only the game window watches its launcher).
 #include <windows.h>
 #include <shellapi.h>
 
@@ -120,6 +122,8 @@ void Command(const std::wstring& text) {
     } else if (verb == L"cancel") {
         PostMessageW(g_launcher, WM_SYSCOMMAND, SC_CLOSE, 7261);
         PostMessageW(g_control, kDie, 0, 0);
+    } else if (verb == L"stay") {
+        KillTimer(g_control, kWatchTimer);
     } else if (verb == L"exit") {
         PostMessageW(g_control, kDie, 0, 0);
     } else if (verb == L"badcopy") {
@@ -161,6 +165,7 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SYSCOMMAND:
         Record(L"msg " + Number(msg) + L" " + Number(static_cast<long long>(wParam)) + L" " + Number(lParam));
         if ((wParam & 0xFFF0) == SC_CLOSE) {
+            Record(L"closing " + Number(IsWindowVisible(hwnd) ? 1 : 0) + L" " + Number(HandleValue(GetParent(hwnd))));
             DestroyWindow(hwnd);
             PostQuitMessage(0);
             return 0;

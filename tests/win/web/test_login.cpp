@@ -133,6 +133,25 @@ TEST_F(LoginTest, LoadGameRegistersTheKeyAndEndsWithOneThenADuplicateEndsWithTwo
     EXPECT_TRUE(boxSeen);
     EXPECT_EQ(g_strGameUrl, L"unchanged");
     EXPECT_EQ(launcher.Messages().size(), 2u);
+
+    // The launcher that started the login is gone: no answer is no refusal, and the login
+    // ends without telling the player the account is logged in already.
+    HWND gone = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(gone);
+    vorn::GetGameProcess().launcherWnd = gone;
+    boxSeen = false;
+    EXPECT_EQ(RunLogin(L"app://loadgame|S3服-2-abc|" + game,
+                       [&](CLoginBkDlg& login) {
+                           HWND box = FindOwnMessageBox(login.m_hWnd);
+                           if (box == nullptr) return false;
+                           boxSeen = true;
+                           SendMessageW(box, WM_COMMAND, MAKEWPARAM(5000, BN_CLICKED),
+                                        reinterpret_cast<LPARAM>(GetDlgItem(box, 5000)));
+                           return true;
+                       }),
+              2);
+    EXPECT_FALSE(boxSeen);
+    EXPECT_EQ(g_strGameUrl, L"unchanged");
 }
 
 TEST_F(LoginTest, ExitGameMinimizeAndUnknownWords) {
