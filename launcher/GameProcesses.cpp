@@ -4,8 +4,8 @@
 
 namespace vorn::launcher {
 
-GameProcess::GameProcess(HANDLE process, unsigned serial, ChildState state, HWND notify, UINT endedMessage)
-    : state(state), m_process(process), m_pid(GetProcessId(process)), m_serial(serial),
+GameProcess::GameProcess(HANDLE process, unsigned serial, ChildState initial, HWND notify, UINT endedMessage)
+    : state(initial), m_process(process), m_pid(GetProcessId(process)), m_serial(serial),
       m_context{notify, endedMessage, serial} {
     if (notify != nullptr &&
         !RegisterWaitForSingleObject(&m_wait, m_process, &OnEnded, &m_context, INFINITE,

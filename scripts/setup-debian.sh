@@ -9,6 +9,7 @@ packages=(
   xvfb x11-utils xdotool imagemagick
   fonts-wqy-microhei locales liblnk-utils curl
   libcapstone-dev libssl-dev
+  python3-pefile osslsigncode
 )
 missing=()
 for p in "${packages[@]}"; do
