@@ -113,6 +113,10 @@ class InstallTests(harness.WineTestCase):
         # (Wine prints paths with doubled backslashes.)
         from_system = {name for name in planted for line in loaded if "system32\\\\" + name in line.lower()}
         self.assertTrue({"wininet.dll", "gdiplus.dll"} <= from_system, from_system)
+        # The installer and the launcher (and, when it got that far, its game process) ran
+        # from the download folder.
+        runs = {line.split(":", 1)[0] for line in loaded if "downloads\\\\zelqa7.exe" in line.lower()}
+        self.assertGreaterEqual(len(runs), 2, loaded)
         self.assertEqual([line for line in loaded if "downloads" in line.lower() and "zelqa7.exe" not in line.lower()], [])
         self.assertEqual(sorted(f for f in os.listdir(folder) if f.endswith(".loaded")), [])
 
