@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "app/LibrarySearch.h"
+#include "app/StackGuard.h"
 #include "app/WayfrontApp.h"
 
 // The one application object of the process.
@@ -14,9 +15,10 @@ extern "C" int WinMainCRTStartup();
 // runtime starts and before any constructor runs, so nothing of the program's can load a
 // library from the folder the executable was started from. The libraries of the import
 // table are the system's known ones, loaded before this line; everything else is
-// delay-loaded. No stack guard here: the runtime's start-up sets the guard value while this
-// frame is live.
+// delay-loaded. Then the stack guard gets its value, before any guarded function runs (this
+// one has no guard: the value changes while its frame is live).
 extern "C" __attribute__((no_stack_protector)) int VornEntry() {
     vorn::LockLibrarySearch();
+    vorn::SetStackGuard();
     return WinMainCRTStartup();
 }
