@@ -12,6 +12,12 @@ public:
     ~CGdiHandle() { DeleteObject(); }
     CGdiHandle(const CGdiHandle&) = delete;
     CGdiHandle& operator=(const CGdiHandle&) = delete;
+    // Moving hands the object over (a loader returns its owner).
+    CGdiHandle(CGdiHandle&& other) noexcept : m_handle(other.Detach()) {}
+    CGdiHandle& operator=(CGdiHandle&& other) noexcept {
+        if (this != &other) Attach(other.Detach());
+        return *this;
+    }
 
     Handle GetSafeHandle() const { return m_handle; }
     operator Handle() const { return m_handle; }

@@ -1,5 +1,7 @@
 #include "framework/ImageList.h"
 
+#include "framework/GdiObject.h"
+#include "framework/ScopedDC.h"
 namespace {
 
 // A private 32-bit copy of a bitmap, drawn through a DIB section so that any source
@@ -18,20 +20,13 @@ HBITMAP CopyBitmap(HBITMAP source) {
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
+    CWindowDC screen(nullptr);
     HBITMAP copy = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (copy != nullptr) {
-        HDC from = CreateCompatibleDC(screen);
-        HDC to = CreateCompatibleDC(screen);
-        HGDIOBJ oldFrom = SelectObject(from, source);
-        HGDIOBJ oldTo = SelectObject(to, copy);
+        CMemoryDC from(screen), to(screen);
+        CSelectObject fromSelected(from, source), toSelected(to, copy);
         BitBlt(to, 0, 0, width, height, from, 0, 0, SRCCOPY);
-        SelectObject(from, oldFrom);
-        SelectObject(to, oldTo);
-        DeleteDC(from);
-        DeleteDC(to);
     }
-    ReleaseDC(nullptr, screen);
     return copy;
 }
 
@@ -46,11 +41,10 @@ BOOL CImageList::Create(int cx, int cy, UINT flags, int initial, int grow) {
 
 int CImageList::AddMasked(HBITMAP bitmap, COLORREF mask) {
     if (m_hImageList == nullptr) return -1;
-    HBITMAP copy = CopyBitmap(bitmap);
-    if (copy == nullptr) return -1;
-    const int index = ImageList_AddMasked(m_hImageList, copy, mask);
-    DeleteObject(copy);
-    return index;
+    // The list keeps its own copy of the pixels.
+    CBitmap copy(CopyBitmap(bitmap));
+    if (copy.GetSafeHandle() == nullptr) return -1;
+    return ImageList_AddMasked(m_hImageList, copy, mask);
 }
 
 BOOL CImageList::Draw(HDC dc, int index, int x, int y, UINT style) const {

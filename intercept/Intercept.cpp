@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "common/KernelHandle.h"
 #include "intercept/Trampoline.h"
 
 namespace vorn {
@@ -294,13 +295,13 @@ BOOL InterceptRestoreImports() {
     wchar_t path[MAX_PATH];
     const DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
     if (!module || length == 0 || length >= MAX_PATH) return FALSE;
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return FALSE;
+    vorn::KernelHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return FALSE;
     std::uint8_t headers[4096];
     DWORD got = 0;
-    const BOOL read = ReadFile(file, headers, sizeof headers, &got, nullptr);
-    CloseHandle(file);
+    const BOOL read = ReadFile(file.get(), headers, sizeof headers, &got, nullptr);
+    file.Close();
     if (!read || got < sizeof(IMAGE_DOS_HEADER)) return FALSE;
 
     IMAGE_DOS_HEADER dos;

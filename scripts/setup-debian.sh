@@ -9,6 +9,7 @@ packages=(
   xvfb x11-utils xdotool imagemagick
   fonts-wqy-microhei locales liblnk-utils curl
   libcapstone-dev libssl-dev osslsigncode openssl
+  python3-pefile
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -75,10 +75,9 @@ void CBtnEx::DrawItem(LPDRAWITEMSTRUCT item) {
             // Stretch through a keyed buffer, so the transparent parts stay transparent.
             CMemoryCanvas one(canvas.dc(), frameWidth, frameHeight);
             if (one.ok()) {
-                HBRUSH key = CreateSolidBrush(kSkinKeyColour);
+                CBrush key(CreateSolidBrush(kSkinKeyColour));
                 RECT all{0, 0, frameWidth, frameHeight};
                 FillRect(one.dc(), &all, key);
-                DeleteObject(key);
                 m_imgFrames.Draw(one.dc(), frame, 0, 0, ILD_TRANSPARENT);
                 TransparentBlt(canvas.dc(), 0, 0, width, height, one.dc(), 0, 0, frameWidth, frameHeight,
                                kSkinKeyColour);
@@ -90,12 +89,11 @@ void CBtnEx::DrawItem(LPDRAWITEMSTRUCT item) {
         SetTextColor(canvas.dc(), frame == vorn::skin::kFrameDisabled ? GetSysColor(COLOR_GRAYTEXT) : m_crText);
         HFONT font = reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
         if (font == nullptr) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-        HGDIOBJ oldFont = SelectObject(canvas.dc(), font);
+        CSelectObject selected(canvas.dc(), font);
         RECT client{};
         GetClientRect(m_hWnd, &client);
         DrawTextW(canvas.dc(), m_strText.c_str(), static_cast<int>(m_strText.size()), &client,
                   DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        SelectObject(canvas.dc(), oldFont);
     }
     canvas.CopyTo(item->hDC);
 }

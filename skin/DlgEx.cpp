@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/ScopedDC.h"
 #include "skin/DialogGeometry.h"
 #include "skin/SkinImage.h"
 
@@ -123,20 +124,20 @@ void CDlgEx::SetTitle(const wchar_t* title) {
     SetWindowTextW(m_hWnd, title != nullptr ? title : L"");
     const bool icon = SendMessageW(m_hWnd, WM_GETICON, ICON_SMALL, 0) != 0;
     LOGFONTW logFont{};
-    HFONT font = CreateTitleFont(&logFont);
+    CFont font;
+    font.Attach(CreateTitleFont(&logFont));
     const vorn::skin::Point origin =
         vorn::skin::TitleOrigin(icon, m_nBorder, m_nCaptionHeight, logFont.lfHeight);
     RECT client{};
     GetClientRect(m_hWnd, &client);
     RECT area{origin.x, origin.y, client.right, origin.y};
-    HDC dc = GetDC(m_hWnd);
-    HGDIOBJ old = SelectObject(dc, font);
     const std::wstring text = title != nullptr ? title : L"";
     RECT measured = area;
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured, DT_CALCRECT | DT_SINGLELINE);
-    SelectObject(dc, old);
-    ReleaseDC(m_hWnd, dc);
-    DeleteObject(font);
+    {
+        CWindowDC dc(m_hWnd);
+        CSelectObject selected(dc, font);
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured, DT_CALCRECT | DT_SINGLELINE);
+    }
     // The whole band to the right edge: a shorter new title must wipe the old one.
     area.bottom = measured.bottom;
     InvalidateRect(m_hWnd, &area, TRUE);
@@ -152,14 +153,13 @@ void CDlgEx::RebuildRegion() {
     const auto cut = vorn::skin::CornerCutPixels(w, h, picture.width(), picture.height(), [&](int x, int y) {
         return GetPixel(picture.dc(), x, y) == kSkinKeyColour;
     });
-    HRGN region = CreateRectRgn(0, 0, w, h);
+    CRgn region(CreateRectRgn(0, 0, w, h));
     for (const auto& p : cut) {
-        HRGN pixel = CreateRectRgn(p.x, p.y, p.x + 1, p.y + 1);
+        CRgn pixel(CreateRectRgn(p.x, p.y, p.x + 1, p.y + 1));
         CombineRgn(region, region, pixel, RGN_DIFF);
-        DeleteObject(pixel);
     }
-    // The window owns the region from here on.
-    if (!SetWindowRgn(m_hWnd, region, FALSE)) DeleteObject(region);
+    // The window owns the region once it takes it.
+    if (SetWindowRgn(m_hWnd, region, FALSE)) region.Detach();
 }
 
 BOOL CDlgEx::PaintSkin(HDC target) {
@@ -204,17 +204,16 @@ BOOL CDlgEx::PaintSkin(HDC target) {
     }
     if (m_bShowTitle) {
         LOGFONTW logFont{};
-        HFONT font = CreateTitleFont(&logFont);
+        CFont font;
+        font.Attach(CreateTitleFont(&logFont));
         const vorn::skin::Point at =
             vorn::skin::TitleOrigin(iconDrawn, m_nBorder, m_nCaptionHeight, logFont.lfHeight);
         wchar_t title[512] = {};
         const int length = GetWindowTextW(m_hWnd, title, 512);
-        HGDIOBJ old = SelectObject(dc, font);
+        CSelectObject selected(dc, font);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, m_crTitle);
         TextOutW(dc, at.x, at.y, title, length);
-        SelectObject(dc, old);
-        DeleteObject(font);
     }
     if (offScreen) {
         RestoreDC(dc, -1);

@@ -5,16 +5,16 @@
 
 CImgProgress::CImgProgress() = default;
 
-CImgProgress::~CImgProgress() {
-    if (m_hTrough != nullptr) DeleteObject(m_hTrough);
-    if (m_hFill != nullptr && m_hFill != m_hTrough) DeleteObject(m_hFill);
-}
+CImgProgress::~CImgProgress() = default;
 
 int CImgProgress::SetImages(HBITMAP trough, HBITMAP fill) {
-    if (m_hTrough != nullptr && m_hTrough != trough) DeleteObject(m_hTrough);
-    if (m_hFill != nullptr && m_hFill != fill && m_hFill != m_hTrough) DeleteObject(m_hFill);
-    m_hTrough = trough;
-    m_hFill = fill;
+    // The pictures held before go, except one handed in again (in either role).
+    CBitmap oldTrough(m_bmpTrough.Detach()), oldFill(m_bmpFill.Detach());
+    if (oldTrough == trough || oldTrough == fill) oldTrough.Detach();
+    if (oldFill == trough || oldFill == fill) oldFill.Detach();
+    m_bmpTrough.Attach(trough);
+    m_bFillIsTrough = fill != nullptr && fill == trough;
+    if (!m_bFillIsTrough) m_bmpFill.Attach(fill);
     BITMAP t{}, f{};
     if (trough != nullptr) GetObjectW(trough, sizeof t, &t);
     if (fill != nullptr) GetObjectW(fill, sizeof f, &f);
@@ -31,15 +31,15 @@ int CImgProgress::SetImages(HBITMAP trough, HBITMAP fill) {
 
 void CImgProgress::PaintBar(HDC dc) {
     PaintParentBackground(this, dc);
-    if (m_hTrough != nullptr) {
-        CBitmapSource trough(m_hTrough);
+    if (Trough() != nullptr) {
+        CBitmapSource trough(Trough());
         if (trough.ok()) {
             TransparentBlt(dc, 0, 0, m_rcCtrl.right, m_rcCtrl.bottom, trough.dc(), 0, 0, trough.width(),
                            trough.height(), kSkinKeyColour);
         }
     }
-    if (m_hFill == nullptr) return;
-    CBitmapSource fill(m_hFill);
+    if (Fill() == nullptr) return;
+    CBitmapSource fill(Fill());
     if (!fill.ok()) return;
     int lower = 0, upper = 0;
     GetRange(lower, upper);

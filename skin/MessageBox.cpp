@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/WideText.h"
+#include "framework/ScopedDC.h"
 #include "skin/DialogGeometry.h"
 #include "skin/MessageBoxDlg.h"
 #include "skin/MessageBoxLayout.h"
@@ -26,37 +27,29 @@ vorn::skin::Rect WindowRectOf(HWND hwnd) {
 
 CMessageBox::CMessageBox(CWnd* parent) : CDlgEx(kMessageBoxTemplate, parent) {}
 
-CMessageBox::~CMessageBox() {
-    // The background went to the dialog base; the other three are the box's.
-    if (m_hClosePic != nullptr) DeleteObject(m_hClosePic);
-    if (m_hBtn1Pic != nullptr) DeleteObject(m_hBtn1Pic);
-    if (m_hBtn2Pic != nullptr && m_hBtn2Pic != m_hBtn1Pic) DeleteObject(m_hBtn2Pic);
-}
+CMessageBox::~CMessageBox() = default;
 
 SIZE CMessageBox::MeasureText(HDC dc) const {
-    HGDIOBJ old = SelectObject(dc, m_pFont != nullptr ? m_pFont : GetStockObject(DEFAULT_GUI_FONT));
+    CSelectObject font(dc, m_pFont != nullptr ? m_pFont : GetStockObject(DEFAULT_GUI_FONT));
     RECT r{0, 0, 0, 0};
     DrawTextW(dc, m_strText.c_str(), static_cast<int>(m_strText.size()), &r, DT_CALCRECT | DT_NOPREFIX);
-    SelectObject(dc, old);
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
 BOOL CMessageBox::OnInitDialog() {
     CDlgEx::OnInitDialog();
     UseBoxCaptionLayout();
-    SetSkin(m_hBackPic, 0, 1, m_hClosePic, nullptr, nullptr, nullptr);
-    m_hBackPic = nullptr;  // owned by the dialog base now
+    SetSkin(m_bmpBack.Detach(), 0, 1, m_bmpClose, nullptr, nullptr, nullptr);
     SetTitle(m_strTitle.c_str());
 
     m_nLines = vorn::skin::MessageLineCount(ToU16(m_strText));
     m_pFont = reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
-    HDC dc = GetDC(m_hWnd);
-    const SIZE text = MeasureText(dc);
-    ReleaseDC(m_hWnd, dc);
+    const SIZE text = MeasureText(CWindowDC(m_hWnd));
 
-    BITMAP strip{};
-    if (m_hBtn1Pic != nullptr) GetObjectW(m_hBtn1Pic, sizeof strip, &strip);
-    int bw = strip.bmWidth / 4, bh = strip.bmHeight < 0 ? -strip.bmHeight : strip.bmHeight;
+    int bw = 0, bh = 0;
+    m_bmpBtn1.GetSize(&bw, &bh);
+    bw /= 4;
+    if (bh < 0) bh = -bh;
     if (bw <= 0 || bh <= 0) {
         // Without its picture a button still needs a size to be clicked and to show its caption.
         bw = 57;
@@ -81,7 +74,8 @@ BOOL CMessageBox::OnInitDialog() {
         const RECT rect{button.rect.left, button.rect.top, button.rect.right, button.rect.bottom};
         if (!control.Create(L"", WS_CHILD | WS_VISIBLE, rect, this, static_cast<UINT>(button.id))) continue;
         SendMessageW(control.m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(m_pFont), FALSE);
-        control.SetBitmap(button.id == 5000 ? m_hBtn1Pic : m_hBtn2Pic, 1);
+        const bool second = button.id != 5000 && m_bmpBtn2.GetSafeHandle() != nullptr;
+        control.SetBitmap(second ? m_bmpBtn2.GetSafeHandle() : m_bmpBtn1.GetSafeHandle(), 1);
         control.m_strText = ToWide(button.caption);
         // Also as the window text, so that other programs (and tests) can read the button.
         SetWindowTextW(control.m_hWnd, control.m_strText.c_str());
@@ -150,22 +144,23 @@ int ShowSkinMessageBox(HWND parent, const wchar_t* text, HBITMAP back, HBITMAP c
     CWnd* parentObject = CWnd::FromHandlePermanent(parent);
     CMessageBox box(parentObject);
     if (parentObject == nullptr) box.SetOwnerWindow(parent);
-    box.m_hBackPic = back;
-    box.m_hClosePic = close;
-    box.m_hBtn1Pic = button1;
-    box.m_hBtn2Pic = button2;
+    box.m_bmpBack.Attach(back);
+    box.m_bmpClose.Attach(close);
+    box.m_bmpBtn1.Attach(button1);
+    if (button2 != button1) box.m_bmpBtn2.Attach(button2);
     box.m_strText = text != nullptr ? text : L"";
     box.m_strTitle = title != nullptr ? title : L"";
     box.m_nType = type;
     const INT_PTR result = box.DoModal();
-    // The background is the dialog base's once the box started; before that it is ours.
-    if (box.m_hBackPic != nullptr) DeleteObject(box.m_hBackPic);
     // A box that could not be created counts as cancelled: callers act only on OK or Yes.
     return result == -1 ? IDCANCEL : static_cast<int>(result);
 }
 
 int ShowMessage(int type, const wchar_t* title, const wchar_t* text, HWND parent) {
     HINSTANCE module = GetModuleHandleW(nullptr);
-    return ShowSkinMessageBox(parent, text, LoadSkinBitmap(module, kBackPng), LoadSkinBitmap(module, kClosePng),
-                              LoadSkinBitmap(module, kButtonPng), LoadSkinBitmap(module, kButtonPng), title, type);
+    // Both buttons draw from one strip (each button copies it).
+    CBitmap button = LoadSkinPicture(module, kButtonPng);
+    const HBITMAP strip = button.Detach();
+    return ShowSkinMessageBox(parent, text, LoadSkinPicture(module, kBackPng).Detach(),
+                              LoadSkinPicture(module, kClosePng).Detach(), strip, strip, title, type);
 }

@@ -2,6 +2,7 @@
 // The message box dialog behind ShowMessage: sizes itself to its text.
 #include <string>
 
+#include "framework/GdiObject.h"
 #include "skin/DlgEx.h"
 
 class CMessageBox : public CDlgEx {
@@ -9,10 +10,10 @@ public:
     explicit CMessageBox(CWnd* parent = nullptr);
     ~CMessageBox() override;
 
-    HBITMAP m_hBackPic = nullptr;
-    HBITMAP m_hClosePic = nullptr;
-    HBITMAP m_hBtn1Pic = nullptr;
-    HBITMAP m_hBtn2Pic = nullptr;
+    CBitmap m_bmpBack;  // the dialog base's once the box starts
+    CBitmap m_bmpClose;
+    CBitmap m_bmpBtn1;
+    CBitmap m_bmpBtn2;  // empty when both buttons have the first one's picture
     std::wstring m_strText;
     std::wstring m_strTitle;
     int m_nType = 0;

@@ -59,10 +59,7 @@ HBITMAP NewSection(int width, int height, void** bits) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
-    HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, bits, nullptr, 0);
-    ReleaseDC(nullptr, screen);
-    return section;
+    return CreateDIBSection(CWindowDC(nullptr), &info, DIB_RGB_COLORS, bits, nullptr, 0);
 }
 
 }  // namespace
@@ -74,23 +71,19 @@ HBITMAP ConvertToKeyedBitmap(Gdiplus::GpBitmap* bitmap, COLORREF key) {
     gp::GdipGetImageHeight(bitmap, &height);
     if (width == 0 || height == 0 || width > 0x7FFF || height > 0x7FFF) return nullptr;
     void* bits = nullptr;
-    HBITMAP section = NewSection(static_cast<int>(width), static_cast<int>(height), &bits);
-    if (section == nullptr || bits == nullptr) {
-        if (section != nullptr) DeleteObject(section);
-        return nullptr;
-    }
+    CBitmap section(NewSection(static_cast<int>(width), static_cast<int>(height), &bits));
+    if (section.GetSafeHandle() == nullptr || bits == nullptr) return nullptr;
     Gdiplus::GpRect rect(0, 0, static_cast<INT>(width), static_cast<INT>(height));
     Gdiplus::BitmapData data{};
     if (gp::GdipBitmapLockBits(bitmap, &rect, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB, &data) != Gdiplus::Ok ||
         data.Scan0 == nullptr) {
-        DeleteObject(section);
         return nullptr;
     }
     vorn::skin::ConvertToKeyedPixels(static_cast<const uint8_t*>(data.Scan0), data.Stride, static_cast<int>(width),
                                      static_cast<int>(height), key, static_cast<uint8_t*>(bits));
     gp::GdipBitmapUnlockBits(bitmap, &data);
     GdiFlush();
-    return section;
+    return section.Detach();
 }
 
 HBITMAP LoadSkinBitmap(HINSTANCE module, UINT id) {
@@ -110,6 +103,8 @@ HBITMAP LoadSkinBitmap(HINSTANCE module, UINT id) {
     stream->Release();
     return result;
 }
+
+CBitmap LoadSkinPicture(HINSTANCE module, UINT id) { return CBitmap(LoadSkinBitmap(module, id)); }
 
 Gdiplus::GpImage* LoadPngResourceImage(HINSTANCE module, UINT id) {
     if (module == nullptr) return nullptr;
@@ -160,14 +155,14 @@ HBITMAP LoadImageFileBitmap(const wchar_t* path, int& width, int& height) {
     UINT w = 0, h = 0;
     gp::GdipGetImageWidth(image, &w);
     gp::GdipGetImageHeight(image, &h);
-    HBITMAP section = nullptr;
+    CBitmap section;
     if (w > 0 && h > 0 && w <= kMaxImageFileSide && h <= kMaxImageFileSide) {
         void* bits = nullptr;
-        section = NewSection(static_cast<int>(w), static_cast<int>(h), &bits);
+        section.Attach(NewSection(static_cast<int>(w), static_cast<int>(h), &bits));
     }
-    if (section != nullptr) {
-        HDC dc = CreateCompatibleDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, section);
+    if (section.GetSafeHandle() != nullptr) {
+        CMemoryDC dc(nullptr);
+        CSelectObject selected(dc, section);
         RECT all{0, 0, static_cast<LONG>(w), static_cast<LONG>(h)};
         FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         Gdiplus::GpGraphics* graphics = nullptr;
@@ -175,13 +170,11 @@ HBITMAP LoadImageFileBitmap(const wchar_t* path, int& width, int& height) {
             gp::GdipDrawImageRectI(graphics, image, 0, 0, static_cast<INT>(w), static_cast<INT>(h));
             gp::GdipDeleteGraphics(graphics);
         }
-        SelectObject(dc, old);
-        DeleteDC(dc);
         width = static_cast<int>(w);
         height = static_cast<int>(h);
     }
     gp::GdipDisposeImage(image);
-    return section;
+    return section.Detach();
 }
 
 void PaintParentBackground(CWnd* control, HDC dc) {
@@ -197,40 +190,32 @@ void PaintParentBackground(CWnd* control, HDC dc) {
     SetWindowOrgEx(dc, old.x, old.y, nullptr);
 }
 
-CMemoryCanvas::CMemoryCanvas(HDC reference, int width, int height) : m_width(width), m_height(height) {
-    m_dc = CreateCompatibleDC(reference);
-    if (m_dc == nullptr || width <= 0 || height <= 0) return;
+CMemoryCanvas::CMemoryCanvas(HDC reference, int width, int height)
+    : m_dc(reference), m_width(width), m_height(height) {
+    if (m_dc.GetSafeHdc() == nullptr || width <= 0 || height <= 0) return;
     // A section of its own rather than a bitmap compatible with the screen: the system
     // returns its pages when it is deleted, where a maximised window's compatible buffer
     // (megabytes) stayed in the display driver's heap after the paint. Never monochrome,
     // whatever `reference` is.
     void* bits = nullptr;
-    m_bitmap = NewSection(width, height, &bits);
-    if (m_bitmap != nullptr) m_old = SelectObject(m_dc, m_bitmap);
+    m_bitmap.Attach(NewSection(width, height, &bits));
+    if (m_bitmap.GetSafeHandle() != nullptr) m_selected.emplace(m_dc, m_bitmap);
 }
 
-CMemoryCanvas::~CMemoryCanvas() {
-    if (m_old != nullptr) SelectObject(m_dc, m_old);
-    if (m_bitmap != nullptr) DeleteObject(m_bitmap);
-    if (m_dc != nullptr) DeleteDC(m_dc);
-}
+CMemoryCanvas::~CMemoryCanvas() = default;
 
 void CMemoryCanvas::CopyTo(HDC target, int x, int y) const {
-    if (m_bitmap != nullptr && target != nullptr) BitBlt(target, x, y, m_width, m_height, m_dc, 0, 0, SRCCOPY);
+    if (m_bitmap.GetSafeHandle() != nullptr && target != nullptr) BitBlt(target, x, y, m_width, m_height, m_dc, 0, 0, SRCCOPY);
 }
 
 CBitmapSource::CBitmapSource(HBITMAP bitmap) {
     BITMAP info{};
     if (bitmap == nullptr || GetObjectW(bitmap, sizeof info, &info) == 0) return;
-    m_dc = CreateCompatibleDC(nullptr);
-    if (m_dc == nullptr) return;
-    m_old = SelectObject(m_dc, bitmap);
+    m_dc.emplace(nullptr);
+    if (m_dc->GetSafeHdc() == nullptr) return;
+    m_selected.emplace(*m_dc, bitmap);
     m_width = info.bmWidth;
     m_height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
 }
 
-CBitmapSource::~CBitmapSource() {
-    if (m_dc == nullptr) return;
-    if (m_old != nullptr) SelectObject(m_dc, m_old);
-    DeleteDC(m_dc);
-}
+CBitmapSource::~CBitmapSource() = default;

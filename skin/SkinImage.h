@@ -5,6 +5,11 @@
 // parent's background under a control.
 #include <windows.h>
 
+#include <optional>
+
+#include "framework/GdiObject.h"
+#include "framework/ScopedDC.h"
+
 class CWnd;
 
 namespace Gdiplus {
@@ -18,6 +23,8 @@ inline constexpr COLORREF kSkinKeyColour = RGB(255, 0, 255);
 // The picture with this id as a new bitmap owned by the caller: a BITMAP resource if there
 // is one, else the PNG resource decoded and keyed. Null when neither exists or decoding fails.
 HBITMAP LoadSkinBitmap(HINSTANCE module, UINT id);
+// The same picture in its owner, which deletes it; empty when LoadSkinBitmap gives null.
+CBitmap LoadSkinPicture(HINSTANCE module, UINT id);
 
 // A 32-bit bottom-up section of the GDI+ bitmap: transparent pixels carry the key colour,
 // partly transparent ones are blended over white. Null on failure.
@@ -55,14 +62,15 @@ public:
     CMemoryCanvas& operator=(const CMemoryCanvas&) = delete;
 
     HDC dc() const { return m_dc; }
-    bool ok() const { return m_bitmap != nullptr; }
+    bool ok() const { return m_bitmap.GetSafeHandle() != nullptr; }
     // Copies the whole buffer to (x, y) of target.
     void CopyTo(HDC target, int x = 0, int y = 0) const;
 
 private:
-    HDC m_dc = nullptr;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_old = nullptr;
+    // Released in reverse: the selection undone, then the bitmap, then the DC.
+    CMemoryDC m_dc;
+    CBitmap m_bitmap;
+    std::optional<CSelectObject> m_selected;
     int m_width = 0, m_height = 0;
 };
 
@@ -73,13 +81,13 @@ public:
     ~CBitmapSource();
     CBitmapSource(const CBitmapSource&) = delete;
     CBitmapSource& operator=(const CBitmapSource&) = delete;
-    HDC dc() const { return m_dc; }
+    HDC dc() const { return m_dc ? m_dc->GetSafeHdc() : nullptr; }
     int width() const { return m_width; }
     int height() const { return m_height; }
-    bool ok() const { return m_dc != nullptr && m_width > 0; }
+    bool ok() const { return dc() != nullptr && m_width > 0; }
 
 private:
-    HDC m_dc = nullptr;
-    HGDIOBJ m_old = nullptr;
+    std::optional<CMemoryDC> m_dc;
+    std::optional<CSelectObject> m_selected;  // the bitmap stays its owner's
     int m_width = 0, m_height = 0;
 };

@@ -92,8 +92,8 @@ void CStaticEx::DrawLabelText(HDC dc) {
         return static_cast<int>(r.right - r.left);
     });
     RECT line{area.left, area.top, area.right, area.top + lineHeight};
-    for (const auto& text : lines) {
-        const std::wstring wide = ToWide(text);
+    for (const auto& lineText : lines) {
+        const std::wstring wide = ToWide(lineText);
         RECT r = line;
         DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &r, flags);
         OffsetRect(&line, 0, lineHeight + m_nLineSpacing);

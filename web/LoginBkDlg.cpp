@@ -8,6 +8,8 @@
 #include <algorithm>
 
 #include "common/BuildSettings.h"
+#include "framework/GdiObject.h"
+#include "framework/ScopedDC.h"
 #include "skin/SkinImage.h"
 
 namespace gp = Gdiplus::DllExports;
@@ -19,15 +21,12 @@ constexpr UINT kBackgroundPicture = 129;
 
 CLoginBkDlg::CLoginBkDlg(CWnd* parent, const std::wstring& loginUrl)
     : CDialog(kLoginTemplate, parent), m_dlgLogin(loginUrl) {
-    m_hDecoder = CreateThread(nullptr, 0, &CLoginBkDlg::DecodePicture, this, 0, nullptr);
+    m_decoder.Attach(CreateThread(nullptr, 0, &CLoginBkDlg::DecodePicture, this, 0, nullptr));
 }
 
 CLoginBkDlg::~CLoginBkDlg() {
     // A dialog that never initialised still owns its decoder's picture.
-    if (m_hDecoder != nullptr) {
-        WaitForSingleObject(m_hDecoder, INFINITE);
-        CloseHandle(m_hDecoder);
-    }
+    if (m_decoder) WaitForSingleObject(m_decoder.get(), INFINITE);
     if (m_pDecoded != nullptr) gp::GdipDisposeImage(m_pDecoded);
     if (m_pBkImage != nullptr) gp::GdipDisposeImage(m_pBkImage);
 }
@@ -38,10 +37,9 @@ DWORD WINAPI CLoginBkDlg::DecodePicture(void* self) {
 }
 
 void CLoginBkDlg::TakeDecodedPicture() {
-    if (m_hDecoder != nullptr) {
-        WaitForSingleObject(m_hDecoder, INFINITE);
-        CloseHandle(m_hDecoder);
-        m_hDecoder = nullptr;
+    if (m_decoder) {
+        WaitForSingleObject(m_decoder.get(), INFINITE);
+        m_decoder.Close();
     } else if (m_pDecoded == nullptr) {
         m_pDecoded = LoadPngResourceImage(AfxGetInstanceHandle(), kBackgroundPicture);
     }
@@ -113,8 +111,8 @@ void CLoginBkDlg::PaintLayered() {
     if (m_pBkImage == nullptr || m_nBkWidth == 0 || m_nBkHeight == 0) return;
     const int width = static_cast<int>(m_nBkWidth);
     const int height = static_cast<int>(m_nBkHeight);
-    HDC windowDc = GetDC(m_hWnd);
-    HDC memoryDc = CreateCompatibleDC(windowDc);
+    CWindowDC windowDc(m_hWnd);
+    CMemoryDC memoryDc(windowDc);
     // A 32-bit top-down section holding premultiplied alpha, which is what the layered
     // window blends with: GDI+ converts the picture into its bits, or draws it there.
     BITMAPINFO info{};
@@ -125,9 +123,9 @@ void CLoginBkDlg::PaintLayered() {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP section = CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (section != nullptr && bits != nullptr) {
-        HGDIOBJ old = SelectObject(memoryDc, section);
+    CBitmap section(CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (section.GetSafeHandle() != nullptr && bits != nullptr) {
+        CSelectObject selected(memoryDc, section);
         Gdiplus::GpBitmap* canvas = nullptr;
         if (!CopyPremultiplied(m_pBkImage, bits, width, height) &&
             gp::GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppPARGB, static_cast<BYTE*>(bits),
@@ -148,11 +146,7 @@ void CLoginBkDlg::PaintLayered() {
         POINT source{0, 0};
         BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
         UpdateLayeredWindow(m_hWnd, windowDc, &destination, &size, memoryDc, &source, 0xFFFFFFFF, &blend, ULW_ALPHA);
-        SelectObject(memoryDc, old);
     }
-    if (section != nullptr) DeleteObject(section);
-    DeleteDC(memoryDc);
-    ReleaseDC(m_hWnd, windowDc);
 }
 
 BOOL CLoginBkDlg::PreTranslateMessage(MSG* msg) {

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "common/KernelHandle.h"
 #include "framework/Dialog.h"
 #include "web/LoginDlg.h"
 
@@ -39,6 +40,6 @@ private:
     static DWORD WINAPI DecodePicture(void* self);
 
     // Decodes the picture while the window is being made: both take about as long.
-    HANDLE m_hDecoder = nullptr;
+    vorn::KernelHandle m_decoder;  // the picture decoder's thread
     Gdiplus::GpImage* m_pDecoded = nullptr;  // written by the decoder thread until it ends
 };

@@ -140,7 +140,18 @@ DESKTOP = ("users", "Public", "Desktop")
 START_MENU = ("ProgramData", "Microsoft", "Windows", "Start Menu", "Programs", "Vorn登录器")
 
 
-LAUNCHER_TITLE = "Vorn - Mirelund"
+def _window_title():
+    """The title of the program's windows as this build sets it (a development build's
+    says so), from the settings header the build generated."""
+    try:
+        with open(os.path.join(BUILD, "generated", "common", "BuildSettings.h"), encoding="utf-8") as f:
+            return re.search(r'kWindowTitle\[\] = L"([^"]*)"', f.read()).group(1)
+    except (OSError, AttributeError):
+        return "Vorn - Mirelund"
+
+
+WINDOW_TITLE = _window_title()
+LAUNCHER_TITLE = WINDOW_TITLE
 WS_EX_APPWINDOW = 0x40000
 
 

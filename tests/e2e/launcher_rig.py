@@ -9,7 +9,7 @@ import time
 
 from tests.e2e import harness
 
-TITLE = "Vorn - Mirelund"
+TITLE = harness.WINDOW_TITLE
 CHILD_PROGRAM = os.path.join(harness.BUILD, "tests", "win", "launcher", "vorn_tab_child.exe")
 INSTALLED_EXE = "C:\\ProgramData\\Vorn\\GameLogin\\Zelqa7.exe"
 

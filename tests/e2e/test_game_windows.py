@@ -13,7 +13,7 @@ import time
 from tests.e2e import harness
 from tools.standin import StandInService
 
-TITLE = "Vorn - Mirelund"
+TITLE = harness.WINDOW_TITLE
 LAUNCHER = os.path.join(harness.BUILD, "tests", "win", "web", "vorn_test_launcher.exe")
 SCREENSHOTS = os.path.join(harness.REPO, "build", "e2e-screenshots")
 WM_KEYDOWN, WM_CHAR, WS_EX_LAYERED, WS_CHILD = 0x100, 0x102, 0x80000, 0x40000000

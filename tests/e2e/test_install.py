@@ -8,6 +8,7 @@ import threading
 import time
 
 from tests.e2e import harness
+from tests.e2e import pe_image
 from tools.standin import StandInService
 
 REG_KEY = r"HKLM\Software\Vorn\GameLogin\Zelqa7"
@@ -75,6 +76,49 @@ class InstallTests(harness.WineTestCase):
         self.assertEqual(weekdays[3], 0)
         self.assertTrue(all(d < 7 for d in weekdays[:3]))
         self.assertNotEqual(weekdays[0], weekdays[1])
+
+    def test_no_library_planted_in_the_download_folder_is_loaded(self):
+        # A copy of every library the executable names (import and delay-import tables)
+        # that is not a known system library, beside it in the download folder, each with a
+        # native-first load order (Wine then searches as Windows does). The installer run,
+        # the installed launcher it starts, and a launcher run from the download folder with
+        # the game process it starts there load none of them.
+        folder = os.path.join(self.scratch, "Downloads")
+        os.makedirs(folder)
+        exe = os.path.join(folder, "Zelqa7.exe")
+        shutil.copy(harness.EXE, exe)
+        pe = pe_image.load(exe)
+        named = set(pe_image.imports(pe)) | set(pe_image.delay_imports(pe))
+        planted = sorted(named - pe_image.KNOWN_SYSTEM_LIBRARIES)
+        self.assertTrue({"wininet.dll", "gdiplus.dll", "msimg32.dll", "comctl32.dll"} <= set(planted), planted)
+        library = os.path.join(harness.BUILD, "tests", "win", "vorn_planted_library.dll")
+        for name in planted:
+            shutil.copy(library, os.path.join(folder, name))
+        env = dict(harness.wine_env(), WINEDEBUG="-all,+loaddll",
+                   VORN_WINE_DLL_OVERRIDES=";".join(n[:-4] + "=n,b" for n in planted))
+
+        def run(*args):
+            proc = subprocess.run([harness.WINE_EXEC, exe, *args], env=env, stdout=subprocess.PIPE,
+                                  stderr=subprocess.STDOUT, timeout=120)
+            self.assertEqual(proc.returncode, 0)
+            return proc.stdout.decode("utf-8", "replace")
+
+        trace = run()
+        self.service.wait_for_requests(path="/active.htm", count=1, timeout=30)
+        self.assertTrue(wait_for_program_to_end(r"C:\ProgramData\Vorn\GameLogin\Zelqa7.exe"))
+        trace += run("/Zelqa7D")
+        loaded = [line for line in trace.splitlines() if "loaddll:build_module" in line]
+        self.assertTrue(loaded, trace[-2000:])
+        # Not a trace of nothing: the delay-loaded libraries came from the system folder.
+        # (Wine prints paths with doubled backslashes.)
+        from_system = {name for name in planted for line in loaded if "system32\\\\" + name in line.lower()}
+        self.assertTrue({"wininet.dll", "gdiplus.dll"} <= from_system, from_system)
+        # The installer and the launcher (and, when it got that far, its game process) ran
+        # from the download folder.
+        runs = {line.split(":", 1)[0] for line in loaded if "downloads\\\\zelqa7.exe" in line.lower()}
+        self.assertGreaterEqual(len(runs), 2, loaded)
+        self.assertEqual([line for line in loaded if "downloads" in line.lower() and "zelqa7.exe" not in line.lower()], [])
+        self.assertEqual(sorted(f for f in os.listdir(folder) if f.endswith(".loaded")), [])
 
     def test_installing_again_counts_on_and_replaces_the_shortcuts(self):
         self.closer.stop()  # the first launcher stays open through the second install
@@ -170,7 +214,7 @@ def click_box_button(button, timeout=30.0, skip=()):
     painted; the buttons are controls) that is not one of `skip`; answers its handle."""
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
-        _, boxes = harness.probe("find", "--title", "Vorn - Mirelund", "--visible")
+        _, boxes = harness.probe("find", "--title", harness.WINDOW_TITLE, "--visible")
         for box in boxes:
             if box["hwnd"] in skip:
                 continue
@@ -187,7 +231,7 @@ def first_box(timeout=30.0):
     """The handle of the first visible window titled as the program to appear."""
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
-        _, found = harness.probe("find", "--title", "Vorn - Mirelund", "--visible")
+        _, found = harness.probe("find", "--title", harness.WINDOW_TITLE, "--visible")
         if found:
             return found[0]["hwnd"]
         time.sleep(0.2)

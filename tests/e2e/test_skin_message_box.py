@@ -7,7 +7,7 @@ import time
 
 from tests.e2e import harness
 
-TITLE = "Vorn - Mirelund"
+TITLE = harness.WINDOW_TITLE
 WM_KEYDOWN_VK_RETURN = 0x0D
 VK_ESCAPE = 0x1B
 

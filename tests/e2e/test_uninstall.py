@@ -54,7 +54,7 @@ class UninstallTests(harness.WineTestCase):
         (the text itself is painted, not a control) and clicks one of them."""
         deadline = time.monotonic() + 30
         while time.monotonic() < deadline:
-            code, boxes = harness.probe("find", "--title", "Vorn - Mirelund", "--visible")
+            code, boxes = harness.probe("find", "--title", harness.WINDOW_TITLE, "--visible")
             for box in boxes:
                 _, children = harness.probe("children", box["hwnd"])
                 captions = [c["title"] for c in children if c["visible"] and c["title"]]

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ChildPrograms.h"
+#include "common/BuildSettings.h"
 
 namespace {
 
@@ -51,6 +52,15 @@ TEST(Executable, VersionIs3001) {
     ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\080404b0\\FileVersion", reinterpret_cast<void**>(&text),
                                &length));
     EXPECT_STREQ(text, L"3.0.0.1");
+    // A development build says so in its description exactly when its window titles do.
+    const std::wstring title = vorn::build::kWindowTitle;
+    const std::wstring mark = L" (development build)";
+    const bool development = title.size() > mark.size() && title.ends_with(mark);
+    EXPECT_TRUE(development || title == L"Vorn - Mirelund") << "unexpected title";
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\080404b0\\FileDescription",
+                               reinterpret_cast<void**>(&text), &length));
+    EXPECT_EQ(std::wstring(text), std::wstring(L"VornMirelund登录器") + (development ? mark : L""));
+    EXPECT_EQ((fixed->dwFileFlags & VS_FF_PRERELEASE) != 0, development);
 }
 
 TEST(Executable, ApplicationIconIsResource128InTheUsualSizes) {

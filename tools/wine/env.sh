@@ -8,7 +8,8 @@ case "$VORN_WINE_ROOT" in /*) ;; *) VORN_WINE_ROOT="$VORN_REPO/$VORN_WINE_ROOT" 
 export WINEPREFIX="$VORN_WINE_ROOT/prefix"
 export HOME="$VORN_WINE_ROOT/home"
 export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="winemenubuilder.exe=d"
+# VORN_WINE_DLL_OVERRIDES adds a test's own load orders (as "name=n,b;...").
+export WINEDLLOVERRIDES="winemenubuilder.exe=d${VORN_WINE_DLL_OVERRIDES:+;$VORN_WINE_DLL_OVERRIDES}"
 export WINEARCH=win64
 # The players' ANSI code page is 936; this locale gives it to Wine when it exists.
 # A shell that started before the set-up made the locale cannot load it itself and would

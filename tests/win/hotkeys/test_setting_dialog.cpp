@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/BuildSettings.h"
 #include "common/Locations.h"
 #include "common/Settings.h"
 #include "hotkeys/SettingDlg.h"
@@ -62,7 +63,7 @@ protected:
         ini_ = LocalIniPath();
         DeleteFileW(ini_.c_str());
         WritePrivateProfileStringW(settings::kIniSection, settings::kKeySoundKey, L"4,65", ini_.c_str());
-        launcher_ = CreateWindowExW(0, L"#32770", L"Vorn - Mirelund", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+        launcher_ = CreateWindowExW(0, L"#32770", vorn::build::kWindowTitle, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                     nullptr, nullptr);
     }
     void TearDown() override {
