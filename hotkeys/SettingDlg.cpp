@@ -65,9 +65,9 @@ BOOL CSettingDlg::OnInitDialog() {
     UseBoxCaptionLayout();
     SetTitle(L"设置");
     HINSTANCE module = AfxGetInstanceHandle();
-    const CBitmap close(LoadSkinBitmap(module, IDB_PNG_CLOSE));  // copied by SetSkin
-    SetSkin(LoadSkinBitmap(module, IDB_PNG_DIALOG_BACK), 0, 1, close, nullptr, nullptr, nullptr);
-    const CBitmap strip(LoadSkinBitmap(module, IDB_PNG_BUTTON));  // each button keeps a copy
+    const CBitmap close = LoadSkinPicture(module, IDB_PNG_CLOSE);  // copied by SetSkin
+    SetSkin(LoadSkinPicture(module, IDB_PNG_DIALOG_BACK).Detach(), 0, 1, close, nullptr, nullptr, nullptr);
+    const CBitmap strip = LoadSkinPicture(module, IDB_PNG_BUTTON);  // each button keeps a copy
     for (CBtnEx* button : {&m_btnOK, &m_btnCancel}) button->SetBitmap(strip, 1);
     g_keyDialog = this;
 

@@ -29,7 +29,7 @@ BOOL CAddAccDlg::OnInitDialog() {
     m_nBtnSpacing = 0;
     HINSTANCE module = AfxGetInstanceHandle();
     // Exactly the picture's size, and no caption buttons.
-    SetSkin(LoadSkinBitmap(module, kBackPng), 1, 0, nullptr, nullptr, nullptr, nullptr);
+    SetSkin(LoadSkinPicture(module, kBackPng).Detach(), 1, 0, nullptr, nullptr, nullptr, nullptr);
     // The picture fixes the pixel layout: the template's rectangles at the 6 x 12 dialog base
     // units (1.5 pixels per unit) the picture was drawn for, whatever font the system
     // gives the dialog (a larger one would push "否" off the picture). The question's
@@ -41,7 +41,7 @@ BOOL CAddAccDlg::OnInitDialog() {
     place(m_btnYes, 95, 71, 42, 14);
     place(m_btnNo, 141, 71, 42, 14);
     MoveWindow(m_stcQuestion.m_hWnd, 14 * 3 / 2, 31 * 3 / 2, kQuestionRight - 14 * 3 / 2, 30 * 3 / 2, FALSE);
-    const CBitmap strip(LoadSkinBitmap(module, kButtonPng));  // both buttons keep their own copies
+    const CBitmap strip = LoadSkinPicture(module, kButtonPng);  // both buttons keep their own copies
     m_btnYes.SetBitmap(strip, 1);
     m_btnNo.SetBitmap(strip, 1);
     m_stcQuestion.m_nLineSpacing = 5;

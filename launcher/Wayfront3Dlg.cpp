@@ -24,7 +24,7 @@ namespace {
 
 // Fills an image list with the frames of a strip picture of `frames` equal frames.
 void BuildStripList(CImageList& list, UINT pictureId, int frames) {
-    const CBitmap strip(LoadPicture(pictureId));
+    const CBitmap strip = LoadPicture(pictureId);
     int width = 0, height = 0;
     if (!strip.GetSize(&width, &height) || width < frames) return;
     if (list.Create(width / frames, height, ILC_COLOR24 | ILC_MASK, 0, 0)) list.AddMasked(strip, kSkinKeyColour);
@@ -93,14 +93,15 @@ void CWayfront3Dlg::FinishStart() {
 
     // The window is resized to its first game window: the skin follows (regions and
     // caption buttons are placed again on every size change).
-    const CBitmap minimize(LoadPicture(kMinimizePng)), close(LoadPicture(kClosePng));  // copied by SetSkin
-    SetSkin(LoadPicture(kMainBackPng), 0, 1, close, minimize, LoadPicture(kMaximizePng), LoadPicture(kRestorePng));
+    const CBitmap minimize = LoadPicture(kMinimizePng), close = LoadPicture(kClosePng);  // copied by SetSkin
+    SetSkin(LoadPicture(kMainBackPng).Detach(), 0, 1, close, minimize, LoadPicture(kMaximizePng).Detach(),
+            LoadPicture(kRestorePng).Detach());
     for (auto [button, picture] : {std::pair{&m_btnHide, kHidePng}, std::pair{&m_btnSound, kSoundOnPng},
                                    std::pair{&m_btnMenu, kMenuPng}}) {
-        const CBitmap strip(LoadPicture(picture));  // each control keeps a copy
+        const CBitmap strip = LoadPicture(picture);  // each control keeps a copy
         button->SetBitmap(strip, 0);
     }
-    const CBitmap link(LoadPicture(kLinkPng));
+    const CBitmap link = LoadPicture(kLinkPng);
     m_stcOtherAccount.SetImage(link);
 
     BuildStripList(m_imgTabs, kTabsPng, 3);

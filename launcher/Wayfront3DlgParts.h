@@ -34,6 +34,6 @@ inline DWORD ProcessOf(HWND window) {
     return pid;
 }
 
-inline HBITMAP LoadPicture(UINT id) { return LoadSkinBitmap(AfxGetInstanceHandle(), id); }
+inline CBitmap LoadPicture(UINT id) { return LoadSkinPicture(AfxGetInstanceHandle(), id); }
 
 }  // namespace vorn::launcher::window

@@ -147,19 +147,19 @@ BOOL CDownGameDlg::OnInitDialog() {
     UseBoxCaptionLayout();
     SetTitle(L"游戏下载中...");
     HINSTANCE module = AfxGetInstanceHandle();
-    const CBitmap close(LoadSkinBitmap(module, IDB_PNG_CLOSE));  // copied by the button
-    SetSkin(LoadSkinBitmap(module, IDB_PNG_DIALOG_BACK), 0, 1, close, nullptr, nullptr, nullptr);
+    const CBitmap close = LoadSkinPicture(module, IDB_PNG_CLOSE);  // copied by the button
+    SetSkin(LoadSkinPicture(module, IDB_PNG_DIALOG_BACK).Detach(), 0, 1, close, nullptr, nullptr, nullptr);
 
     EnableWindow(m_btnOK.m_hWnd, FALSE);
-    const CBitmap strip(LoadSkinBitmap(module, IDB_PNG_BUTTON));  // the buttons keep their own frames
+    const CBitmap strip = LoadSkinPicture(module, IDB_PNG_BUTTON);  // the buttons keep their own frames
     m_btnOK.SetBitmap(strip, 1);
     m_btnCancel.SetBitmap(strip, 1);
 
     m_stcProgress.m_crText = kLabelColour;
     m_stcProgress.m_nFontHeight = 16;
     SetLabel(L"");
-    m_progress.SetImages(LoadSkinBitmap(module, IDB_PNG_PROGRESS_TROUGH),
-                         LoadSkinBitmap(module, IDB_PNG_PROGRESS_FILL));
+    m_progress.SetImages(LoadSkinPicture(module, IDB_PNG_PROGRESS_TROUGH).Detach(),
+                         LoadSkinPicture(module, IDB_PNG_PROGRESS_FILL).Detach());
     // The worker sends each position to the bar; the label follows on this thread, so
     // painting never reads a text that is being changed.
     m_progress.m_onPosition = [this](int percent) {

@@ -265,8 +265,8 @@ void CPopInfoDlg::LayOut() {
         m_nBorder = m_nBtnRightMargin = m_nBtnTop = 3;
         if (hasPicture) back = IDB_PNG_NOTICE_BACK;
     }
-    const CBitmap closeStrip(LoadSkinBitmap(module, close));  // copied by the button
-    SetSkin(LoadSkinBitmap(module, back), 1, 0, closeStrip, nullptr, nullptr, nullptr);
+    const CBitmap closeStrip = LoadSkinPicture(module, close);  // copied by the button
+    SetSkin(LoadSkinPicture(module, back).Detach(), 1, 0, closeStrip, nullptr, nullptr, nullptr);
 
     RECT client{};
     GetClientRect(m_hWnd, &client);

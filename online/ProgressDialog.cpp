@@ -71,8 +71,8 @@ BOOL CPrgsDlg::OnInitDialog() {
     UseBoxCaptionLayout();
     SetTitle(L"版本更新中...");
     HINSTANCE module = AfxGetInstanceHandle();
-    const CBitmap close(LoadSkinBitmap(module, IDB_PNG_CLOSE));  // the close strip is copied by SetSkin
-    SetSkin(LoadSkinBitmap(module, IDB_PNG_DIALOG_BACK), 0, 1, close, nullptr, nullptr, nullptr);
+    const CBitmap close = LoadSkinPicture(module, IDB_PNG_CLOSE);  // the close strip is copied by SetSkin
+    SetSkin(LoadSkinPicture(module, IDB_PNG_DIALOG_BACK).Detach(), 0, 1, close, nullptr, nullptr, nullptr);
 
     RECT desktop{}, own{};
     GetWindowRect(GetDesktopWindow(), &desktop);
@@ -80,8 +80,8 @@ BOOL CPrgsDlg::OnInitDialog() {
     const int width = own.right - own.left, height = own.bottom - own.top;
     SetWindowPos(m_hWnd, HWND_TOPMOST, desktop.left + (desktop.right - desktop.left - width) / 2,
                  desktop.top + (desktop.bottom - desktop.top - height) / 2, 0, 0, SWP_NOSIZE);
-    m_progress.SetImages(LoadSkinBitmap(module, IDB_PNG_PROGRESS_TROUGH),
-                         LoadSkinBitmap(module, IDB_PNG_PROGRESS_FILL));
+    m_progress.SetImages(LoadSkinPicture(module, IDB_PNG_PROGRESS_TROUGH).Detach(),
+                         LoadSkinPicture(module, IDB_PNG_PROGRESS_FILL).Detach());
 
     // Each run has a transfer of its own: the previous run's worker may still be ending.
     auto job = std::make_shared<vorn::UpdateTransfer>();
