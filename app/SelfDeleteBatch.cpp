@@ -1,5 +1,7 @@
 #include "app/SelfDeleteBatch.h"
 
+#include "common/PathRules.h"
+
 namespace vorn {
 
 std::string BatchFolderOf(std::string_view exePath) {
@@ -50,19 +52,6 @@ std::optional<std::string> SelfDeleteBatchText(std::string_view ping, std::strin
     text += "del " + *self + "\r\n";
     return text;
 }
-
-namespace {
-bool SameAsciiInsensitive(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char16_t x = a[i], y = b[i];
-        if (x >= u'a' && x <= u'z') x = static_cast<char16_t>(x - 0x20);
-        if (y >= u'a' && y <= u'z') y = static_cast<char16_t>(y - 0x20);
-        if (x != y) return false;
-    }
-    return true;
-}
-}  // namespace
 
 std::u16string WithoutPendingDeletes(std::u16string_view list, const std::vector<std::u16string>& paths) {
     std::vector<std::u16string_view> strings;

@@ -31,4 +31,15 @@ std::u16string QuotedProgramPath(std::u16string_view path) {
     return out;
 }
 
+bool SameAsciiInsensitive(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char16_t x = a[i], y = b[i];
+        if (x >= u'a' && x <= u'z') x = static_cast<char16_t>(x - 0x20);
+        if (y >= u'a' && y <= u'z') y = static_cast<char16_t>(y - 0x20);
+        if (x != y) return false;
+    }
+    return true;
+}
+
 }  // namespace vorn

@@ -22,4 +22,8 @@ std::optional<std::u16string> DumpPathFor(std::u16string_view exePath);
 // path with spaces cannot be read as a shorter program name followed by arguments.
 std::u16string QuotedProgramPath(std::u16string_view path);
 
+// Equal when only the case of ASCII letters differs: how the file system compares the
+// names of the paths this program builds and checks.
+bool SameAsciiInsensitive(std::u16string_view a, std::u16string_view b);
+
 }  // namespace vorn

@@ -1,5 +1,7 @@
 #include "maintenance/FolderRules.h"
 
+#include "common/PathRules.h"
+
 namespace vorn {
 
 namespace {
@@ -15,17 +17,6 @@ FolderEntryAction FolderEntryActionFor(std::uint32_t attributes) {
 }
 
 namespace {
-
-bool SameAsciiInsensitive(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char16_t x = a[i], y = b[i];
-        if (x >= u'a' && x <= u'z') x = static_cast<char16_t>(x - 0x20);
-        if (y >= u'a' && y <= u'z') y = static_cast<char16_t>(y - 0x20);
-        if (x != y) return false;
-    }
-    return true;
-}
 
 // "C:" then names separated by single backslashes, one trailing backslash allowed.
 std::optional<std::vector<std::u16string_view>> PlainComponents(std::u16string_view path) {
