@@ -6,10 +6,10 @@ cancelled, the cache cleared); then one game process whose game view is made to 
 times between two pages of the stand-in service. After a warm-up and at the end each is
 counted from another process (bench/window_probe.cpp "holds": kernel handles, GDI objects,
 windows, threads) and its private memory read from its Unix process (/proc/PID/smaps_rollup:
-Private_Clean + Private_Dirty + Swap), and the growth per 1,000 cycles is printed. Figures
+Private_Dirty + Swap), and the growth per 1,000 cycles is printed. Figures
 only: it fails only when the launcher ends or a step cannot be carried out.
 
-    python3 bench/soak.py [--cycles N] [--warm-up W]"""
+    python3 bench/soak.py [--cycles N] [--navigations M] [--warm-up W]"""
 import argparse
 import os
 import shutil
@@ -38,12 +38,13 @@ GAME_VIEW_ID = 0xE900
 
 
 def private_bytes(unix_pid):
-    """Private pages of the Unix process, resident or swapped out."""
+    """The pages the Unix process has written for itself, resident or swapped out (its
+    private clean pages, read from files, come and go with the page cache)."""
     total = 0
     with open(f"/proc/{unix_pid}/smaps_rollup") as f:
         for line in f:
             name, _, rest = line.partition(":")
-            if name in ("Private_Clean", "Private_Dirty", "Swap"):
+            if name in ("Private_Dirty", "Swap"):
                 total += int(rest.split()[0]) * 1024
     return total
 
@@ -118,6 +119,14 @@ class LauncherSoak:
         harness.probe("post", self.notice, WM_SYSCOMMAND, SC_CLOSE, 0)
         wait_until(lambda: not info(self.notice)["visible"], what="the notice closed")
 
+    def ended(self, child):
+        """Waits for the process's end and forgets its record: Wine gives its process id to
+        a later process soon, whose record would otherwise be taken for this one's."""
+        if not child.gone():
+            raise AssertionError("a tab's process did not end")
+        os.remove(child.path)
+        self.rig.known.discard(os.path.basename(child.path))
+
     def shown(self, child):
         return (info(child.frame) or {}).get("visible")
 
@@ -138,10 +147,10 @@ class LauncherSoak:
         # The last tab closed by a middle click on it, and its window ends.
         harness.probe("post", self.main, WM_MBUTTONUP, 0, ((12 << 16) | (120 + 2 * 189 + 60)))
         answer_box(self.main, ["是", "否"], 5000)
-        if not second.gone():
-            raise AssertionError("a closed tab's process did not end")
+        self.ended(second)
         # The other one's process killed, as a crash would end it.
         harness.probe("kill", first.control)
+        self.ended(first)
         wait_until(lambda: self.shown(self.base), what="the remaining tab shown")
 
         harness.probe("front", self.pad)
@@ -210,7 +219,8 @@ def game_soak(rig, service, navigations, warm_up):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--cycles", type=int, default=200)
+    parser.add_argument("--cycles", type=int, default=200, help="launcher cycles (0: no launcher soak)")
+    parser.add_argument("--navigations", type=int, help="game view navigations (default: as many as cycles)")
     parser.add_argument("--warm-up", type=int, default=10)
     args = parser.parse_args()
     harness.reset_prefix()
@@ -223,9 +233,12 @@ def main():
     try:
         with open(harness.EXE, "rb") as f:
             service.set_update_config(f.read(), service.url("/files/Zelqa7.exe"))  # no update
-        LauncherSoak(rig, service, scratch).run(args.cycles, args.warm_up)
-        rig.stop()
-        game_soak(rig, service, args.cycles, args.warm_up)
+        if args.cycles > 0:
+            LauncherSoak(rig, service, scratch).run(args.cycles, args.warm_up)
+            rig.stop()
+        navigations = args.cycles if args.navigations is None else args.navigations
+        if navigations > 0:
+            game_soak(rig, service, navigations, args.warm_up)
     finally:
         rig.stop()
         service.stop()
