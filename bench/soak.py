@@ -23,7 +23,7 @@ sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 from tests.e2e import harness  # noqa: E402
 from tests.e2e.launcher_rig import (  # noqa: E402
     INSTALLED_EXE, SC_CLOSE, VK_DOWN, WM_ADD_ACCOUNT_ANSWER, WM_MBUTTONUP, WM_SYSCOMMAND, LauncherRig,
-    answer_box, children_by_id, choose_in_menu, focus_by_click, info, input_state, start_focus_holder, wait_until,
+    answer_box, choose_in_menu, focus_by_click, info, input_state, notice_of, start_focus_holder, wait_until,
     xdotool)
 from tools.standin import StandInService  # noqa: E402
 from tools.standin.formats import notice_line  # noqa: E402
@@ -93,7 +93,7 @@ class LauncherSoak:
         self.base = self.rig.new_child(timeout=60)
         self.main = self.base.launcher
         self.login(self.base)
-        self.notice = wait_until(self.notice_window, timeout=60, what="the notice")
+        self.notice = wait_until(lambda: notice_of(self.main, NOTICE_TITLE), timeout=60, what="the notice")["hwnd"]
         self.close_notice()
         self.pid = info(self.main)["pid"]
         self.unix_pid = unix_process("Zelqa7.exe")
@@ -109,13 +109,6 @@ class LauncherSoak:
         child = self.rig.new_child()
         self.login(child)
         return child
-
-    def notice_window(self):
-        for window in harness.probe("find", "--class", "#32770", "--visible")[1]:
-            label = children_by_id(window["hwnd"]).get(1020) if window["pid"] == info(self.main)["pid"] else None
-            if label and label["title"] == NOTICE_TITLE:
-                return window["hwnd"]
-        return None
 
     def close_notice(self):
         harness.probe("post", self.notice, WM_SYSCOMMAND, SC_CLOSE, 0)
