@@ -33,9 +33,9 @@ def probe(*args):
     return json.loads(lines[-1]) if lines else None
 
 
-def unix_process(name):
+def unix_process(name, game=False):
     """The Unix process that runs the Windows program `name` in this prefix as a launcher
-    (game processes, started with a switch, are not it)."""
+    (game processes, started with a switch, are not it), or as a game process."""
     prefix = harness.wine_env().get("WINEPREFIX") or os.path.join(harness.wine_env()["VORN_WINE_ROOT"], "prefix")
     for pid in os.listdir("/proc"):
         if not pid.isdigit():
@@ -47,8 +47,8 @@ def unix_process(name):
                 env = f.read().split(b"\0")
         except OSError:
             continue
-        game = any(a.lower() in ("/newgm", "/gmhall") for a in args[1:])
-        if args[0].lower().endswith(name.lower()) and not game and f"WINEPREFIX={prefix}".encode() in env:
+        is_game = any(a.lower() in ("/newgm", "/gmhall") for a in args[1:])
+        if args[0].lower().endswith(name.lower()) and is_game == game and f"WINEPREFIX={prefix}".encode() in env:
             return int(pid)
     return None
 

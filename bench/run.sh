@@ -16,6 +16,7 @@ wine "${VORN_BUILD_WINDOWS:-$repo/build/windows}/bench/vorn_bench_sound_mute.exe
 python3 "$repo/bench/key_hook.py" </dev/null >> "$repo/build/bench.txt" 2>&1 || true
 python3 "$repo/bench/online.py" </dev/null >> "$repo/build/bench.txt" 2>&1 || true
 python3 "$repo/bench/launcher.py" </dev/null >> "$repo/build/bench.txt" 2>&1 || true
+python3 "$repo/bench/soak.py" </dev/null >> "$repo/build/bench.txt" 2>&1 || true
 grep -v "^FIGURE" "$repo/build/bench.txt" || true
 echo
 python3 "$repo/bench/table.py" "$repo/build/bench.txt" | tee "$repo/build/bench-table.md"

@@ -1,5 +1,6 @@
 #include "framework/HtmlView.h"
 
+#include <string>
 #include <utility>
 
 namespace {
@@ -39,6 +40,20 @@ LRESULT CHtmlView::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
         m_browser.Destroy();
         break;
+#ifdef VORN_TEST_HOOKS
+    case WM_COPYDATA:
+        // Test builds only: the soak benchmark navigates the view from outside, as a page
+        // that goes elsewhere would (under Wine no page runs). Loopback pages only.
+        if (const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+            data != nullptr && data->dwData == 0 && data->cbData >= sizeof(wchar_t) && data->cbData % sizeof(wchar_t) == 0) {
+            const std::wstring text(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
+            const std::wstring url = text.substr(0, text.find(L'\0'));
+            if (url.size() + 1 == text.size() && url.rfind(L"http://127.0.0.1:", 0) == 0) {
+                return SUCCEEDED(Navigate2(url.c_str())) ? TRUE : FALSE;
+            }
+        }
+        return FALSE;
+#endif
     default:
         break;
     }

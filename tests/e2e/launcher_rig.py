@@ -214,6 +214,16 @@ def answer_box(launcher_hwnd, buttons, button_id, timeout=20.0):
     return box
 
 
+def notice_of(launcher_hwnd, title):
+    """The launcher's visible notice pop-up, by the title on its label."""
+    owner = info(launcher_hwnd)["pid"]
+    for window in harness.probe("find", "--class", "#32770", "--visible")[1]:
+        label = children_by_id(window["hwnd"]).get(1020) if window["pid"] == owner else None
+        if label and label["title"] == title:
+            return window
+    return None
+
+
 WM_TRAY_CALLBACK, WM_LBUTTONUP, WM_RBUTTONUP = 0x0401, 0x0202, 0x0205
 VK_DOWN, VK_UP, VK_RETURN = 0x28, 0x26, 0x0D
 

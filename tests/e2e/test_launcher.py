@@ -16,7 +16,7 @@ from tests.e2e.launcher_rig import (
     BM_CLICK, HTCLIENT, INSTALLED_EXE, OWN_MARKER, SC_CLOSE, VK_DOWN, VK_UP, WM_ADD_ACCOUNT_ANSWER, WM_CHAR,
     WM_KEYDOWN, WM_LBUTTONUP, WM_MBUTTONUP, WM_NCHITTEST, WM_RBUTTONUP, WM_SYSCOMMAND, WM_TRAY_CALLBACK,
     WM_WINDOW_ARRIVED, LauncherRig, answer_box, boxes_of, children_by_id, choose_in_menu, focus_by_click, info,
-    input_state, launcher_windows, open_menu, start_focus_holder, tray_icons, wait_until, xdotool)
+    input_state, launcher_windows, notice_of, open_menu, start_focus_holder, tray_icons, wait_until, xdotool)
 from tools.standin import StandInService
 from tools.standin.formats import notice_line
 
@@ -68,13 +68,7 @@ class LauncherTests(harness.WineTestCase):
         wait_until(lambda: (info(child.frame) or {}).get("visible"), what="the game window")
 
     def notice_showing(self, main):
-        """The launcher's visible notice pop-up, by the title on its label."""
-        owner = info(main)["pid"]
-        for window in harness.probe("find", "--class", "#32770", "--visible")[1]:
-            label = children_by_id(window["hwnd"]).get(1020) if window["pid"] == owner else None
-            if label and label["title"] == NOTICE_TITLE:
-                return window
-        return None
+        return notice_of(main, NOTICE_TITLE)
 
     def test_tabs_from_first_login_to_exit(self):
         line = notice_line("n1", datetime.date.today().isoformat(), NOTICE_TITLE, self.service.url("/news.htm"),
