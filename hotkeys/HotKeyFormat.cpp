@@ -106,7 +106,7 @@ bool HotKeyMatches(const HotKey& hotKey, int code, int modifiersDown) {
 
 namespace {
 
-constexpr unsigned kKeyDown = 0x0100, kSysKeyDown = 0x0104;
+constexpr unsigned kKeyDown = 0x0100, kKeyUp = 0x0101, kSysKeyDown = 0x0104, kSysKeyUp = 0x0105;
 
 bool IsPress(unsigned message) { return message == kKeyDown || message == kSysKeyDown; }
 
@@ -127,6 +127,32 @@ bool MayBeHotKey(const HotKeySet& keys, unsigned message, int vk, const KeyPress
     if (!IsPress(message) || vk == 0 || context.inKeyBox) return false;
     if (context.tabCount > 0 && (vk == keys.boss.code || vk == keys.sound.code)) return true;
     return !context.global && vk == keys.sw.code;
+}
+
+namespace {
+// VK_LSHIFT, VK_RSHIFT, VK_LCONTROL, VK_RCONTROL, VK_LMENU, VK_RMENU: one bit each.
+constexpr int kFirstSidedModifier = 0xA0, kLastSidedModifier = 0xA5;
+}  // namespace
+
+void ModifierTracker::Set(int vk, bool down) {
+    // A key without a side (an injected VK_CONTROL, say) counts as the left one.
+    if (vk == 0x10 || vk == 0x11 || vk == 0x12) vk = kFirstSidedModifier + 2 * (vk - 0x10);
+    if (vk < kFirstSidedModifier || vk > kLastSidedModifier) return;
+    const unsigned bit = 1u << (vk - kFirstSidedModifier);
+    m_sides = down ? (m_sides | bit) : (m_sides & ~bit);
+}
+
+void ModifierTracker::Take(unsigned message, int vk) {
+    if (IsPress(message)) Set(vk, true);
+    if (message == kKeyUp || message == kSysKeyUp) Set(vk, false);
+}
+
+int ModifierTracker::Held() const {
+    int held = 0;
+    if (m_sides & 0x03u) held |= kModShift;
+    if (m_sides & 0x0Cu) held |= kModCtrl;
+    if (m_sides & 0x30u) held |= kModAlt;
+    return held;
 }
 
 }  // namespace vorn

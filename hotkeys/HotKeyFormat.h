@@ -68,8 +68,24 @@ HotKeyRole HotKeyRoleOf(const HotKeySet& keys, unsigned message, int vk, std::in
                         const KeyPressContext& context);
 
 // The same question without the modifiers: false for every key that cannot be a hot key
-// there, whatever is held. The keyboard hook asks the system for the modifier state only
-// when this is true.
+// there, whatever is held. The keyboard hook asks which window has the focus only when
+// this is true.
 bool MayBeHotKey(const HotKeySet& keys, unsigned message, int vk, const KeyPressContext& context);
+
+// The modifiers held, as the keyboard hook's own stream of keys tells them: inside a
+// low-level hook the thread's key state may not yet have taken a Ctrl pressed just
+// before, so the hook keeps one side's bit per modifier key (left and right apart, so
+// that releasing one of two held Ctrl keys keeps Ctrl held). Takes every key event the
+// hook sees; other keys leave the state as it was.
+class ModifierTracker {
+public:
+    void Seed(int vk, bool down) { Set(vk, down); }
+    void Take(unsigned message, int vk);
+    int Held() const;  // kModAlt | kModCtrl | kModShift
+
+private:
+    void Set(int vk, bool down);
+    unsigned m_sides = 0;
+};
 
 }  // namespace vorn

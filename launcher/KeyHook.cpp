@@ -14,6 +14,7 @@ struct HookState {
     HWND target = nullptr;
     const std::vector<HWND>* tabs = nullptr;
     HotKeySet keys;
+    ModifierTracker modifiers;
 };
 HookState g_hook;
 
@@ -28,6 +29,10 @@ void SetKeyHookKeys(const HotKeySet& keys) { g_hook.keys = keys; }
 
 bool InstallKeyHook() {
     if (g_hook.hook == nullptr) {
+        // What is held when the hook starts; every change after that arrives through it.
+        for (int vk : {VK_LSHIFT, VK_RSHIFT, VK_LCONTROL, VK_RCONTROL, VK_LMENU, VK_RMENU}) {
+            g_hook.modifiers.Seed(vk, GetAsyncKeyState(vk) < 0);
+        }
         g_hook.hook = SetWindowsHookExW(WH_KEYBOARD_LL, &KeyHookProc, GetModuleHandleW(nullptr), 0);
     }
     return g_hook.hook != nullptr;
@@ -46,12 +51,12 @@ LRESULT CALLBACK KeyHookProc(int code, WPARAM wParam, LPARAM lParam) {
         const int tabs = g_hook.tabs != nullptr ? static_cast<int>(g_hook.tabs->size()) : 0;
         const auto message = static_cast<unsigned>(wParam);
         const int vk = static_cast<int>(key->vkCode);
+        g_hook.modifiers.Take(message, vk);
         KeyPressContext context{true, tabs, false};
-        // The modifier state and the focus are asked for only when the key is a hot key's
-        // own key.
+        // The focus is asked for only when the key is a hot key's own key.
         if (MayBeHotKey(g_hook.keys, message, vk, context)) {
             context.inKeyBox = IsKeyBoxFocused();
-            const HotKeyRole role = HotKeyRoleOf(g_hook.keys, message, vk, 0, CurrentHotKeyModifiers(), context);
+            const HotKeyRole role = HotKeyRoleOf(g_hook.keys, message, vk, 0, g_hook.modifiers.Held(), context);
             if (role != HotKeyRole::kNone) PostMessageW(g_hook.target, kMsgHotKey, static_cast<WPARAM>(role), 0);
         }
     }

@@ -94,3 +94,21 @@ TEST(HotKeyMatch, ExactModifierSetAndNeverForNone) {
     EXPECT_FALSE(HotKeyMatches(ctrlQ, 81, 0));
     EXPECT_FALSE(HotKeyMatches(HotKey{0, 0}, 0, 0));
 }
+
+TEST(HotKeyMatch, TheHookKeepsModifiersFromItsOwnKeysBothSidesApart) {
+    constexpr unsigned down = 0x100, up = 0x101, sysDown = 0x104, sysUp = 0x105;
+    ModifierTracker held;
+    held.Seed(0xA1, true);  // right Shift already down when the hook started
+    held.Take(down, 0xA2);  // left Ctrl
+    held.Take(down, 81);    // Q itself changes nothing
+    EXPECT_EQ(held.Held(), kModCtrl | kModShift);
+    held.Take(down, 0xA3);  // right Ctrl too, then the left one goes: Ctrl is still held
+    held.Take(up, 0xA2);
+    held.Take(up, 0xA1);
+    EXPECT_EQ(held.Held(), kModCtrl);
+    held.Take(up, 0xA3);
+    held.Take(sysDown, 0x12);  // an Alt without a side, as an injected key may come
+    EXPECT_EQ(held.Held(), kModAlt);
+    held.Take(sysUp, 0xA4);
+    EXPECT_EQ(held.Held(), 0);
+}
