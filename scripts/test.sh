@@ -80,6 +80,9 @@ suite native timeout 900 ctest --test-dir "$VORN_BUILD_NATIVE" --output-on-failu
 suites+=($!)
 (
   export VORN_WINE_ROOT="$win_root" DISPLAY=":${displays[2]}"
+  # From the prepared state, as on a fresh machine: an earlier run's cache clearing leaves
+  # the browser cache's index without its folders, which the cache test then cannot use.
+  tools/wine/reset.sh
   suite windows timeout --kill-after=30 1800 ctest --test-dir "$VORN_BUILD_WINDOWS" --output-on-failure
 ) &
 suites+=($!)
