@@ -104,32 +104,22 @@ TEST_F(LoginTest, LoadGameRegistersTheKeyAndEndsWithOneThenADuplicateEndsWithTwo
     // The same account on the same server: the message, confirmed, and the login left.
     g_strGameUrl = L"unchanged";
     bool boxSeen = false;
-    EXPECT_EQ(RunLogin(L"app://loadgame|S1服-2-abc|" + game,
-                       [&](CLoginBkDlg& login) {
-                           HWND box = FindOwnMessageBox(login.m_hWnd);
-                           if (box == nullptr) return false;
-                           boxSeen = true;
-                           SendMessageW(box, WM_COMMAND, MAKEWPARAM(5000, BN_CLICKED),
-                                        reinterpret_cast<LPARAM>(GetDlgItem(box, 5000)));
-                           return true;
-                       }),
-              2);
+    // Confirms the login's own message box once it shows, and notes that it did.
+    const auto confirmBox = [&](CLoginBkDlg& login) {
+        HWND box = FindOwnMessageBox(login.m_hWnd);
+        if (box == nullptr) return false;
+        boxSeen = true;
+        SendMessageW(box, WM_COMMAND, MAKEWPARAM(5000, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, 5000)));
+        return true;
+    };
+    EXPECT_EQ(RunLogin(L"app://loadgame|S1服-2-abc|" + game, confirmBox), 2);
     EXPECT_TRUE(boxSeen);
     EXPECT_EQ(g_strGameUrl, L"unchanged");
     EXPECT_EQ(launcher.Messages(), (std::vector<std::string>{"copydata 1服-2-abc 1", "copydata 1服-2-abc 0"}));
 
     // A game address that is not a web page: the message, the login left, no title sent.
     boxSeen = false;
-    EXPECT_EQ(RunLogin(L"app://loadgame|S2服-2-xyz|file:///C:/Windows/System32/calc.exe",
-                       [&](CLoginBkDlg& login) {
-                           HWND box = FindOwnMessageBox(login.m_hWnd);
-                           if (box == nullptr) return false;
-                           boxSeen = true;
-                           SendMessageW(box, WM_COMMAND, MAKEWPARAM(5000, BN_CLICKED),
-                                        reinterpret_cast<LPARAM>(GetDlgItem(box, 5000)));
-                           return true;
-                       }),
-              2);
+    EXPECT_EQ(RunLogin(L"app://loadgame|S2服-2-xyz|file:///C:/Windows/System32/calc.exe", confirmBox), 2);
     EXPECT_TRUE(boxSeen);
     EXPECT_EQ(g_strGameUrl, L"unchanged");
     EXPECT_EQ(launcher.Messages().size(), 2u);
@@ -140,16 +130,7 @@ TEST_F(LoginTest, LoadGameRegistersTheKeyAndEndsWithOneThenADuplicateEndsWithTwo
     DestroyWindow(gone);
     vorn::GetGameProcess().launcherWnd = gone;
     boxSeen = false;
-    EXPECT_EQ(RunLogin(L"app://loadgame|S3服-2-abc|" + game,
-                       [&](CLoginBkDlg& login) {
-                           HWND box = FindOwnMessageBox(login.m_hWnd);
-                           if (box == nullptr) return false;
-                           boxSeen = true;
-                           SendMessageW(box, WM_COMMAND, MAKEWPARAM(5000, BN_CLICKED),
-                                        reinterpret_cast<LPARAM>(GetDlgItem(box, 5000)));
-                           return true;
-                       }),
-              2);
+    EXPECT_EQ(RunLogin(L"app://loadgame|S3服-2-abc|" + game, confirmBox), 2);
     EXPECT_FALSE(boxSeen);
     EXPECT_EQ(g_strGameUrl, L"unchanged");
 }
