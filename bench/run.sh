@@ -5,6 +5,7 @@ set -euo pipefail
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$repo/scripts/setup-debian.sh"
 "$repo/scripts/build.sh" windows
+VORN_BUILD_TARGETS=vorn_benchmarks "$repo/scripts/build.sh" windows
 source "$repo/tools/wine/env.sh"
 source "$repo/tools/wine/display.sh"
 "$repo/tools/wine/prepare.sh"
